@@ -1,0 +1,81 @@
+#pragma once
+// The one program-wide record. It is zero at process start and owns every
+// window handle, GDI and GDI+ object and buffer for the whole run. Each
+// member's comment names the file that creates and releases it; other files
+// only read it, or change it through that file's procedures.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+#include "app/settings_record.h"
+#include "eyes/eye_geometry.h"
+#include "settings_ui/change_bits.h"
+
+// GDI+ flat-API objects, declared opaquely so that this header does not pull
+// in the GDI+ headers everywhere.
+namespace Gdiplus {
+class GpGraphics;
+class GpSolidFill;
+} // namespace Gdiplus
+
+struct AppState {
+    // app/main.cpp: start-up and shutdown.
+    HINSTANCE hInstance;
+    HWND ProgmanWindow;        // the shell's "Progman"; looked up again by eye_window.cpp when stale
+    HICON hAppIcon;            // icon 101 at the system's default size
+    ATOM atomMainClass;
+    ATOM atomEyeClass;
+    HHOOK hMouseHook;          // the low-level mouse hook of eyes/cursor_hook.cpp
+
+    // app/settings_file.cpp
+    Settings settings;         // the settings in force; changed only by settings_dialog.cpp's apply
+    wchar_t* settingsPath;     // "tavrel.dat" beside the exe; freed by main.cpp's shutdown
+
+    // eyes/eye_renderer.cpp
+    EyeGeometry eyeGeometry;   // derived from settings.width and height
+    ULONG_PTR gdiplusToken;    // 0 until GDI+ is started
+    HDC memoryDC;              // holds the eye bitmap
+    BITMAPINFOHEADER eyeBitmapInfo;
+    void* eyeBits;             // pixel memory of the eye bitmap
+    HBITMAP defaultBitmap;     // what memoryDC held before the first eye bitmap
+    uint32_t* backgroundPixels;// the prepared background, pixelCount pixels
+    Gdiplus::GpGraphics* eyeGraphics;
+    Gdiplus::GpSolidFill* pupilBrush;
+    bool surfacesMatchSettings;// false after a failed rebuild: nothing is drawn then
+
+    // eyes/eye_window.cpp
+    HWND DesktopHost;          // parent of EyeWindow
+    HWND EyeWindow;            // non-null exactly while the eye window exists
+    bool hostIsProgman;        // the newer shell layout: the eyes live among Progman's children
+
+    // tray/main_window.cpp and tray/tray_icon.cpp
+    HWND MainWindow;           // created by main.cpp; cleared by its WM_DESTROY
+    NOTIFYICONDATAW TrayIcon;  // hWnd is null while no icon is registered
+    HMENU PopupMenu;
+    UINT taskbarCreatedMessage;// "TaskbarCreated": the shell's tray came back
+
+    // tray/work_window.cpp
+    ATOM atomWorkClass;
+    HWND MenuOwnerWindow;
+
+    // tray/settings_command.cpp
+    ATOM atomDragClass;
+    HWND DialogOwnerWindow;
+    HWND DragOwnerWindow;
+    HWND DragWindow;           // also destroyed by drag_window.cpp after a failed redraw
+    HDC DragDC;
+    Gdiplus::GpSolidFill* DragFillBrush;
+    Gdiplus::GpSolidFill* DragEyeBrush;
+    PendingRect pendingRect;   // the edit buffers; written through drag_window.cpp
+    PendingColors pendingColors;
+
+    // settings_ui/settings_dialog.cpp
+    HWND SettingsDialog;       // non-null exactly while the settings user interface is open
+    bool saveOwed;             // a save failed; OK and Apply retry it
+
+    // settings_ui/position_size_dialog.cpp
+    HWND PositionSizeDialog;
+};
+
+extern AppState g_app;

@@ -1,0 +1,153 @@
+#include "app/settings_file.h"
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/messages.h"
+#include "app/report_error.h"
+
+namespace {
+
+// The full path of the running executable, in a buffer that starts at 256
+// characters and grows by 64 until the whole path fits. Reports and returns
+// null when the system cannot give it.
+wchar_t* GetExecutablePath()
+{
+    DWORD size = kModulePathFirstSize;
+    for (;;) {
+        wchar_t* buffer = new wchar_t[size];
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetModuleFileNameW(nullptr, buffer, size);
+        const DWORD error = GetLastError();
+        if (length == 0) {
+            delete[] buffer;
+            ReportError(nullptr, kMsgModuleFileName, error);
+            return nullptr;
+        }
+        if (!ModulePathTruncated(length, size, error))
+            return buffer;
+        delete[] buffer;
+        size += kModulePathGrowth;
+    }
+}
+
+bool BuildSettingsPath()
+{
+    wchar_t* modulePath = GetExecutablePath();
+    if (modulePath == nullptr)
+        return false;
+    const std::wstring path = SettingsPathBeside(modulePath);
+    delete[] modulePath;
+    g_app.settingsPath = new wchar_t[path.size() + 1];
+    path.copy(g_app.settingsPath, path.size());
+    g_app.settingsPath[path.size()] = L'\0';
+    return true;
+}
+
+// Writes the record into a new file beside "tavrel.dat", through to the
+// disk. Returns the system error code, or 0 when the file is complete.
+DWORD WriteTemporaryFile(const std::wstring& tempPath, const uint8_t (&bytes)[kSettingsFileSize])
+{
+    HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    DWORD written = 0;
+    DWORD error = ERROR_SUCCESS;
+    if (!WriteFile(file, bytes, kSettingsFileSize, &written, nullptr))
+        error = GetLastError();
+    else if (written != kSettingsFileSize)
+        error = ERROR_WRITE_FAULT;
+    else if (!FlushFileBuffers(file))
+        error = GetLastError();
+    CloseHandle(file);
+    return error;
+}
+
+// The new file may only take the place of the old one where the old one
+// could have been overwritten in place: a read-only "tavrel.dat", or one that
+// another process holds open, refuses the save as it always did. Renaming
+// over a file would otherwise succeed on some file systems in both cases.
+DWORD CheckSettingsFileWritable()
+{
+    HANDLE file = CreateFileW(g_app.settingsPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+    }
+    CloseHandle(file);
+    return ERROR_SUCCESS;
+}
+
+} // namespace
+
+// Builds the path of "tavrel.dat" beside the executable and reads the
+// settings from it. A missing file gives the defaults and creates nothing; a
+// short file or a wrong tag gives the defaults silently. Any other failure to
+// open or read is reported, and start-up then stops.
+bool LoadSettings()
+{
+    if (!BuildSettingsPath())
+        return false;
+
+    HANDLE file = CreateFileW(g_app.settingsPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) {
+            ApplyDefaultSettings(g_app.settings);
+            return true;
+        }
+        ReportError(nullptr, kMsgSettingsRead, error);
+        return false;
+    }
+
+    uint8_t bytes[kSettingsFileSize] = {};
+    DWORD count = 0;
+    if (!ReadFile(file, bytes, kSettingsFileSize, &count, nullptr)) {
+        const DWORD error = GetLastError();
+        CloseHandle(file);
+        ReportError(nullptr, kMsgSettingsRead, error);
+        return false;
+    }
+    CloseHandle(file);
+    DecodeSettings(bytes, count, g_app.settings);
+    return true;
+}
+
+// Writes the 32 bytes of the settings. They go to a temporary file in the
+// same folder first, which then replaces "tavrel.dat" in one step, so that a
+// failed or interrupted save leaves the old file whole instead of truncated.
+// The temporary file is removed on every failure. The settings stay in force
+// in memory whatever happens; a failure is reported, owned by the given
+// window.
+bool SaveSettings(HWND owner)
+{
+    g_app.settings.tag = kSettingsTag;
+    uint8_t bytes[kSettingsFileSize];
+    EncodeSettings(g_app.settings, bytes);
+
+    const std::wstring tempPath = std::wstring(g_app.settingsPath) + L"." +
+                                  std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    DWORD error = WriteTemporaryFile(tempPath, bytes);
+    if (error == ERROR_SUCCESS)
+        error = CheckSettingsFileWritable();
+    if (error == ERROR_SUCCESS && !MoveFileExW(tempPath.c_str(), g_app.settingsPath,
+                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(tempPath.c_str());
+        ReportError(owner, kMsgSettingsWrite, error);
+        return false;
+    }
+    return true;
+}
+
+void FreeSettingsPath()
+{
+    if (g_app.settingsPath == nullptr)
+        return;
+    delete[] g_app.settingsPath;
+    g_app.settingsPath = nullptr;
+}

@@ -1,0 +1,6 @@
+#pragma once
+#include <windows.h>
+
+bool LoadSettings();
+bool SaveSettings(HWND owner);
+void FreeSettingsPath();

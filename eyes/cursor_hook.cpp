@@ -1,0 +1,1 @@
+#include "eyes/cursor_hook.h"

@@ -1,0 +1,42 @@
+#pragma once
+// The measures of the two eyes and where each pupil goes for a cursor
+// position. Plain 32-bit integer and double arithmetic in a fixed order, so
+// the result is the same bit for bit on every platform.
+#include <cstdint>
+
+struct EyeGeometry {
+    int32_t eyeWidth;      // width of each eye's box; each eye is as high as the window
+    int32_t rightEyeLeft;  // left edge of the right eye's box
+    double pupilTravel;    // farthest horizontal distance of a pupil's centre from its eye's centre
+    double eyeAspect;      // height / eyeWidth of one eye
+    int32_t pupilWidth;    // pupil box width, plus one
+    int32_t pupilHeight;   // pupil box height, plus one
+    int32_t pixelCount;    // width * height of the eye window
+};
+
+// The outline ring, derived where the background is drawn and not stored.
+struct OutlineRing {
+    int32_t rimWidth;
+    int32_t rimHeight;
+    int32_t innerWidth;
+    int32_t innerHeight;
+};
+
+// One pupil: the ellipse inscribed in (left, top, ellipseWidth, ellipseHeight),
+// in eye-window coordinates.
+struct PupilRect {
+    int32_t left;
+    int32_t top;
+    int32_t ellipseWidth;
+    int32_t ellipseHeight;
+};
+
+EyeGeometry DeriveEyeGeometry(int32_t width, int32_t height);
+OutlineRing DeriveOutlineRing(const EyeGeometry& geometry, int32_t height);
+int32_t EyeWidthFor(int32_t width);
+
+// Fills pupils[0] (left eye) and pupils[1] (right eye) for a cursor at
+// (cursorX, cursorY) in screen coordinates; the eye window's top-left corner
+// is (x, y) and its height is height.
+void PlacePupils(const EyeGeometry& geometry, int32_t x, int32_t y, int32_t height,
+                 int32_t cursorX, int32_t cursorY, PupilRect (&pupils)[2]);

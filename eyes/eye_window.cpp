@@ -1,0 +1,1 @@
+#include "eyes/eye_window.h"

@@ -1,0 +1,1 @@
+#include "settings_ui/drag_window.h"

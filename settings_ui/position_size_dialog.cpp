@@ -1,0 +1,1 @@
+#include "settings_ui/position_size_dialog.h"

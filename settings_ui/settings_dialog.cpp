@@ -1,0 +1,1 @@
+#include "settings_ui/settings_dialog.h"

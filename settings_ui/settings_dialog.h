@@ -1,0 +1,4 @@
+#pragma once
+#include <windows.h>
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

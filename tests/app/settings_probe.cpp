@@ -1,0 +1,2 @@
+#include <windows.h>
+int wmain() { return 0; }

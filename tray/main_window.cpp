@@ -1,0 +1,1 @@
+#include "tray/main_window.h"

@@ -1,0 +1,6 @@
+#pragma once
+#include <windows.h>
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void BringSettingsToFront();
+void RequestQuit();

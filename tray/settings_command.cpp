@@ -1,0 +1,5 @@
+#include "tray/settings_command.h"
+
+void RunSettingsUI()
+{
+}

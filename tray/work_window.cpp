@@ -1,0 +1,1 @@
+#include "tray/work_window.h"

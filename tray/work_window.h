@@ -1,0 +1,9 @@
+#pragma once
+#include <windows.h>
+
+// Hidden, never shown WS_POPUP windows that ignore WM_CLOSE: the popup
+// menu's foreground owner and the settings windows' alternating owners.
+bool RegisterWorkWindowClass();
+void UnregisterWorkWindowClass();
+HWND CreateWorkWindow();
+LRESULT CALLBACK WorkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
