@@ -14,4 +14,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # ctest runs the Windows test programs through Wine. The environment
 # (display, prefix, server) is prepared by scripts/with-wine.sh.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-as-tester.sh)

@@ -8,12 +8,31 @@
 #   TAVREL_WINE_DIR   where the prefix lives (default: build/wine)
 #   TAVREL_SCREEN     Xvfb screen geometry (default: 1280x1024x24)
 #   TAVREL_USE_DISPLAY=1  use the caller's $DISPLAY instead of a private one
+#                         (Wine then runs as the caller, who owns that display)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 wine_dir=${TAVREL_WINE_DIR:-$root/build/wine}
 screen=${TAVREL_SCREEN:-1280x1024x24}
 mkdir -p "$wine_dir"
+
+# Windows programs run as an unprivileged user, as they would for a real
+# user: as root, Wine would let them write read-only files.
+as_tester="$root/scripts/wine-as-tester.sh"
+if [ "$(id -u)" -eq 0 ] && [ "${TAVREL_USE_DISPLAY:-0}" != 1 ]; then
+  id tavrel-test >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin tavrel-test
+  export TAVREL_WINE_RUN_AS="$(id -u tavrel-test):$(id -g tavrel-test)"
+  mkdir -p "$wine_dir/home"
+  if [ "$(stat -c %U "$wine_dir")" != tavrel-test ]; then
+    chown -R tavrel-test: "$wine_dir"
+    # The prefix names the server folder of the user who last ran it.
+    rm -f "$wine_dir/prefix/wineserver"
+  fi
+  export HOME="$wine_dir/home"
+fi
+wine_() { "$as_tester" "$@"; }
+wineserver_() { TAVREL_WINE=wineserver "$as_tester" "$@"; }
+wineboot_() { TAVREL_WINE=wineboot "$as_tester" "$@"; }
 
 export WINEPREFIX="$wine_dir/prefix"
 export WINEARCH=win32
@@ -26,7 +45,7 @@ server_pid=
 stop() {
   if [ -n "$server_pid" ]; then
     # Ends the programs of this prefix, and with them its server.
-    wineserver -k 2>/dev/null || true
+    wineserver_ -k 2>/dev/null || true
     kill "$server_pid" 2>/dev/null || true
     wait "$server_pid" 2>/dev/null || true
   fi
@@ -55,31 +74,33 @@ fi
 if [ ! -f "$wine_dir/prefix.ready" ]; then
   echo "Creating the Wine prefix in $WINEPREFIX (once)"
   rm -rf "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 </dev/null
+  wineboot_ -i >/dev/null 2>&1 </dev/null
   # No crash dialog: a crashing test program must fail, not wait for a click.
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+  wine_ reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
   # The dialogs ask for "MS UI Gothic"; show them in an installed Japanese font.
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+  wine_ reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
     /v 'MS UI Gothic' /t REG_SZ /d 'IPAGothic' /f >/dev/null 2>&1 </dev/null
-  wineserver -k 2>/dev/null || true
-  wineserver -w
+  wineserver_ -k 2>/dev/null || true
+  wineserver_ -w
   touch "$wine_dir/prefix.ready"
 fi
 
-wineserver -f -p >/dev/null 2>&1 &
+wineserver_ -f -p >/dev/null 2>&1 &
 server_pid=$!
 # Wait for the server's socket, so that the first program does not start a
-# server of its own.
-socket="/tmp/.wine-$(id -u)/server-$(printf '%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")/socket"
+# server of its own. Wine records the server's folder in the prefix.
 for _ in $(seq 100); do
-  [ -S "$socket" ] && break
+  if [ -f "$WINEPREFIX/wineserver" ] &&
+     [ -S "/tmp/$(cat "$WINEPREFIX/wineserver")/server-$(printf '%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")/socket" ]; then
+    break
+  fi
   sleep 0.05
 done
 
 # Start Wine's own session programs (services, the desktop process) with
 # their output going nowhere: they would otherwise inherit the caller's
 # output and hold its pipe open.
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+wine_ cmd /c exit >/dev/null 2>&1 </dev/null || true
 
 set +e
 "$@"

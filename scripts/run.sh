@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# `make run`: the stand-in desktop shell and tavrel.exe under Wine.
+#
+# With a display, both run inside a Wine virtual desktop window, so that the
+# user's own desktop is untouched; the eyes follow the mouse in that window
+# until Quit is chosen from the tray icon (or the window is closed).
+#
+# Without one (as on a build server), the demo driver runs them on a private
+# Xvfb, moves the mouse along a path around and between the eyes, opens the
+# settings, and leaves screenshots and a contact sheet in build/demo/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin="$root/build/win32/bin"
+demo="$root/build/demo"
+
+if [ -n "${DISPLAY:-}" ] && [ "${CI:-}" != true ] && xdpyinfo >/dev/null 2>&1; then
+  export TAVREL_USE_DISPLAY=1 TAVREL_WINE_DIR="$root/build/wine-run"
+  desktop="/desktop=Tavrel,1280x800"
+  exec "$root/scripts/with-wine.sh" bash -c "
+    wine explorer '$desktop' '$bin/standin_shell.exe' --wallpaper=gradient &
+    sleep 2
+    wine explorer '$desktop' '$bin/tavrel.exe'
+    wine explorer '$desktop' cmd /c exit"
+fi
+
+rm -rf "$demo"
+mkdir -p "$demo"
+chmod a+rwx "$demo"
+"$root/scripts/with-wine.sh" "$root/scripts/wine-as-tester.sh" "$bin/demo_driver.exe" "$demo"
+shopt -s nullglob
+shots=("$demo"/*.bmp)
+[ ${#shots[@]} -gt 0 ] || { echo "the demo took no screenshots" >&2; exit 1; }
+for bmp in "${shots[@]}"; do
+  /usr/bin/convert "$bmp" "${bmp%.bmp}.png"
+  rm "$bmp"
+done
+/usr/bin/montage "$demo"/frame_*.png -tile 4x -geometry +4+4 -background '#202020' "$demo/contact_sheet.png"
+echo "Screenshots: $demo/frame_*.png"
+[ -f "$demo/settings.png" ] && echo "Settings:    $demo/settings.png"
+echo "Contact sheet: $demo/contact_sheet.png"
