@@ -71,18 +71,24 @@ if [ "${TAVREL_USE_DISPLAY:-0}" != 1 ]; then
   rm -f "$display_file"
 fi
 
+# The prefix's settings; raise the number when they change, so that an
+# existing prefix takes them on.
+prefix_version=2
 if [ ! -f "$wine_dir/prefix.ready" ]; then
   echo "Creating the Wine prefix in $WINEPREFIX (once)"
   rm -rf "$WINEPREFIX"
   wineboot_ -i >/dev/null 2>&1 </dev/null
+fi
+if [ "$(cat "$wine_dir/prefix.ready" 2>/dev/null)" != "$prefix_version" ]; then
   # No crash dialog: a crashing test program must fail, not wait for a click.
   wine_ reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
-  # The dialogs ask for "MS UI Gothic"; show them in an installed Japanese font.
+  # The dialogs ask for "MS UI Gothic", a proportional Japanese font; show
+  # them in the installed one that is closest.
   wine_ reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-    /v 'MS UI Gothic' /t REG_SZ /d 'IPAGothic' /f >/dev/null 2>&1 </dev/null
+    /v 'MS UI Gothic' /t REG_SZ /d 'IPAPGothic' /f >/dev/null 2>&1 </dev/null
   wineserver_ -k 2>/dev/null || true
   wineserver_ -w
-  touch "$wine_dir/prefix.ready"
+  echo "$prefix_version" > "$wine_dir/prefix.ready"
 fi
 
 wineserver_ -f -p >/dev/null 2>&1 &
