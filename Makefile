@@ -27,7 +27,7 @@ run: build-win32
 	scripts/run.sh
 
 bench: build-win32
-	scripts/with-wine.sh wine build/win32/bin/eye_bench.exe
+	scripts/with-wine.sh scripts/wine-as-tester.sh build/win32/bin/eye_bench.exe
 
 clean:
 	rm -rf build

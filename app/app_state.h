@@ -44,6 +44,11 @@ struct AppState {
     Gdiplus::GpSolidFill* pupilBrush;
     bool surfacesMatchSettings;// false after a failed rebuild: nothing is drawn then
 
+    // eyes/cursor_hook.cpp: the system's point conversions for scaled
+    // displays, loaded at start-up; null where the system has none.
+    BOOL(WINAPI* physicalToLogicalPoint)(HWND, POINT*);
+    BOOL(WINAPI* logicalToPhysicalPoint)(HWND, POINT*);
+
     // eyes/eye_window.cpp
     HWND DesktopHost;          // parent of EyeWindow
     HWND EyeWindow;            // non-null exactly while the eye window exists
@@ -73,6 +78,7 @@ struct AppState {
     // settings_ui/settings_dialog.cpp
     HWND SettingsDialog;       // non-null exactly while the settings user interface is open
     bool saveOwed;             // a save failed; OK and Apply retry it
+    HBRUSH swatchBrushes[3];   // outline, eye white, pupil: the colour swatches' backgrounds
 
     // settings_ui/position_size_dialog.cpp
     HWND PositionSizeDialog;

@@ -1,12 +1,90 @@
 #include <windows.h>
 
 #include "app/app_state.h"
-#include "app/settings_file.h"
+#include "app/class_names.h"
+#include "app/messages.h"
+#include "app/report_error.h"
+#include "app/startup.h"
+#include "eyes/cursor_hook.h"
+#include "eyes/eye_window.h"
+
+namespace {
+
+constexpr UINT kSecondStart = WM_APP + 1;
+constexpr DWORD kProgmanRetryDelay = 1000;
+
+// A second start wakes the running instance, which brings its open settings
+// windows forward, and creates nothing itself. The call waits until the
+// running instance has handled it.
+void SignalRunningInstance()
+{
+    HWND running = FindWindowW(kMainClassName, nullptr);
+    if (running != nullptr)
+        SendMessageW(running, kSecondStart, 0, 0);
+}
+
+// The shell may still be starting when the program is, so a missing
+// "Progman" is looked up once more a second later.
+void FindProgman()
+{
+    g_app.ProgmanWindow = FindWindowW(kProgmanClassName, nullptr);
+    if (g_app.ProgmanWindow != nullptr)
+        return;
+    Sleep(kProgmanRetryDelay);
+    g_app.ProgmanWindow = FindWindowW(kProgmanClassName, nullptr);
+}
+
+bool InstallMouseHook()
+{
+    LoadPointConversions();
+    g_app.hMouseHook = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, g_app.hInstance, 0);
+    if (g_app.hMouseHook == nullptr) {
+        ReportError(nullptr, kMsgMouseHook, GetLastError());
+        return false;
+    }
+    return true;
+}
+
+// The message loop ends when MainWindow is destroyed. An exception that
+// escapes a message handler, such as a failed allocation, ends it too, and
+// the program then shuts down as after a quit.
+void RunMessageLoop()
+{
+    try {
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0)
+            DispatchMessageW(&message);
+    } catch (...) {
+    }
+}
+
+// Runs the program from the first start to its orderly end: the single
+// instance guard, the shell's desktop windows, everything the program
+// shows, the mouse hook and the message loop, then the release of it all.
+// No failure is retried, and the exit code is always 0.
+void RunFirstInstance()
+{
+    FindProgman();
+    if (FindDesktopHost() && InitApplication() && InstallMouseHook()) {
+        RunMessageLoop();
+        UnhookWindowsHookEx(g_app.hMouseHook);
+        g_app.hMouseHook = nullptr;
+    }
+    Shutdown();
+}
+
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     g_app.hInstance = instance;
-    if (LoadSettings())
-        FreeSettingsPath();
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
+    if (mutex == nullptr)
+        return 0;
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
+        SignalRunningInstance();
+    else
+        RunFirstInstance();
+    CloseHandle(mutex);
     return 0;
 }

@@ -4,6 +4,9 @@ add_executable(core_tests
   tests/app/error_text_test.cpp
   tests/eyes/eye_geometry_test.cpp
   tests/eyes/eye_pixels_test.cpp
+  tests/eyes/desktop_layout_test.cpp
+  tests/eyes/pixel_buffer_test.cpp
+  tests/eyes/point_scale_test.cpp
   tests/settings_ui/drag_hit_test_test.cpp
   tests/settings_ui/number_input_test.cpp
   tests/settings_ui/change_bits_test.cpp

@@ -1,1 +1,154 @@
 #include "eyes/eye_window.h"
+
+#include "app/app_state.h"
+#include "app/class_names.h"
+#include "app/messages.h"
+#include "app/report_error.h"
+#include "eyes/desktop_layout.h"
+#include "eyes/eye_renderer.h"
+
+namespace {
+
+// Asks "Progman" to build the wallpaper layer behind the icons.
+constexpr UINT kBuildWallpaperLayer = 0x052C;
+constexpr UINT kShellPromptTimeout = 1000;
+
+// The popup's two top style bits are cleared before it becomes a child.
+constexpr LONG kPopupAndChildBits = 0x3FFFFFFF;
+
+// The classic layout: the top-level window directly above "Progman" is the
+// wallpaper layer, on the condition that the window directly above it holds
+// the icon view. The candidate is kept in DesktopHost even when the test
+// fails.
+bool FindLayerAboveProgman()
+{
+    g_app.DesktopHost = GetWindow(g_app.ProgmanWindow, GW_HWNDPREV);
+    if (g_app.DesktopHost == nullptr)
+        return false;
+    HWND iconLayer = GetWindow(g_app.DesktopHost, GW_HWNDPREV);
+    return iconLayer != nullptr && FindWindowExW(iconLayer, nullptr, kDefViewClassName, nullptr) != nullptr;
+}
+
+// Asks the shell for its wallpaper layer. Neither outcome is examined: only
+// the window order afterwards counts.
+void PromptShellForLayer()
+{
+    SendMessageTimeoutW(g_app.ProgmanWindow, kBuildWallpaperLayer, 13, 1, SMTO_BLOCK, kShellPromptTimeout, nullptr);
+    SendMessageTimeoutW(g_app.ProgmanWindow, kBuildWallpaperLayer, 0, 0, SMTO_BLOCK, kShellPromptTimeout, nullptr);
+}
+
+bool ProgmanHoldsTheDesktop()
+{
+    ProgmanContents contents = {};
+    contents.hasDefView = FindWindowExW(g_app.ProgmanWindow, nullptr, kDefViewClassName, nullptr) != nullptr;
+    contents.hasWorkerW = FindWindowExW(g_app.ProgmanWindow, nullptr, kWorkerWClassName, nullptr) != nullptr;
+    contents.extendedStyle = uint32_t(GetWindowLongW(g_app.ProgmanWindow, GWL_EXSTYLE));
+    return IsLayoutWithinProgman(contents);
+}
+
+// Among Progman's own children, the eyes go directly below the icon view,
+// and so above the wallpaper child that the shell keeps below it.
+void PlaceBelowIconView()
+{
+    HWND iconView = FindWindowExW(g_app.DesktopHost, nullptr, kDefViewClassName, nullptr);
+    if (iconView != nullptr)
+        SetWindowPos(g_app.EyeWindow, iconView, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// Delays of the re-attach timers, by id from kFirstReattachTimer on.
+constexpr UINT kReattachDelays[] = { 1000, 3000, 10000 };
+static_assert(sizeof(kReattachDelays) / sizeof(kReattachDelays[0]) == kLastReattachTimer - kFirstReattachTimer + 1,
+              "one delay per timer");
+
+void OnEyeWindowDestroy()
+{
+    g_app.EyeWindow = nullptr;
+    if (g_app.MainWindow == nullptr)
+        return;
+    UINT_PTR id = kFirstReattachTimer;
+    for (UINT delay : kReattachDelays)
+        SetTimer(g_app.MainWindow, id++, delay, nullptr);
+}
+
+} // namespace
+
+// Finds the window that will parent the eyes, between the wallpaper and the
+// icons. On the classic layout that is the layer directly above "Progman";
+// the shell is prompted once to build it when it is missing. Only when that
+// still fails is the newer layout considered, in which Progman itself holds
+// the icon view and the wallpaper, and then Progman is the host.
+bool FindDesktopHost()
+{
+    g_app.hostIsProgman = false;
+    if (FindLayerAboveProgman())
+        return true;
+    PromptShellForLayer();
+    if (FindLayerAboveProgman())
+        return true;
+    if (g_app.ProgmanWindow == nullptr || !ProgmanHoldsTheDesktop())
+        return false;
+    g_app.DesktopHost = g_app.ProgmanWindow;
+    g_app.hostIsProgman = true;
+    return true;
+}
+
+// The shell's "Progman" goes away when the shell restarts, and its handle
+// may then name another window. A handle that no longer names a window is
+// replaced by the current "Progman", or by none.
+void RefreshProgmanWindow()
+{
+    if (g_app.ProgmanWindow != nullptr && IsWindow(g_app.ProgmanWindow))
+        return;
+    g_app.ProgmanWindow = FindWindowW(kProgmanClassName, nullptr);
+}
+
+// A shell that ends abruptly can take the eye window along without the
+// window ever being told, which Wine does when the shell's process is
+// killed. A handle that no longer names a window is then treated as the
+// loss it is, and the re-attach timers start as after its destruction.
+void CheckEyeWindowAlive()
+{
+    if (g_app.EyeWindow != nullptr && !IsWindow(g_app.EyeWindow))
+        OnEyeWindowDestroy();
+}
+
+// Creates the eye window as a disabled layered popup, turns it into a child
+// of DesktopHost, shows it without activating it and draws the first frame
+// at the current cursor, so that no empty frame is ever shown.
+bool CreateEyeWindow()
+{
+    const Settings& s = g_app.settings;
+    g_app.EyeWindow = CreateWindowExW(WS_EX_LAYERED, MAKEINTATOM(g_app.atomEyeClass), nullptr,
+                                      WS_POPUP | WS_DISABLED, 0, 0, s.width, s.height, g_app.DesktopHost, nullptr,
+                                      g_app.hInstance, nullptr);
+    if (g_app.EyeWindow == nullptr) {
+        ReportError(nullptr, kMsgEyeWindow, GetLastError());
+        return false;
+    }
+    const LONG style = GetWindowLongW(g_app.EyeWindow, GWL_STYLE);
+    SetWindowLongW(g_app.EyeWindow, GWL_STYLE, (style & kPopupAndChildBits) | WS_CHILD);
+    SetParent(g_app.EyeWindow, g_app.DesktopHost);
+    if (g_app.hostIsProgman)
+        PlaceBelowIconView();
+    ShowWindow(g_app.EyeWindow, SW_SHOWNOACTIVATE);
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    RenderEyes(cursor);
+    return true;
+}
+
+// The eye window cannot be closed by request. When it is destroyed while
+// the main window lives, the shell has taken its host away, and the
+// re-attach timers start.
+LRESULT CALLBACK EyeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        OnEyeWindowDestroy();
+        return 0;
+    case WM_CLOSE:
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

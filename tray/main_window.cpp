@@ -1,1 +1,205 @@
 #include "tray/main_window.h"
+
+#include "app/app_state.h"
+#include "app/messages.h"
+#include "app/report_error.h"
+#include "eyes/eye_window.h"
+#include "res/resource_ids.h"
+#include "tray/settings_command.h"
+#include "tray/tray_icon.h"
+#include "tray/work_window.h"
+
+namespace {
+
+// At MainWindow, WM_APP is the tray icon's callback; posted to an open
+// dialog, the same number asks it to close and end with 2.
+constexpr UINT kTrayCallback = WM_APP;
+constexpr UINT kCloseRequest = WM_APP;
+constexpr UINT kSecondStart = WM_APP + 1;
+
+// Left-aligned and top-aligned at the cursor, either button chooses, and the
+// chosen id comes back as the result instead of as a message.
+constexpr UINT kPopupMenuFlags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON;
+
+bool SettingsUIOpen()
+{
+    return g_app.SettingsDialog != nullptr;
+}
+
+// The menu needs a foreground owner, and MainWindow, being disabled, cannot
+// serve. Returns the chosen item, or 0 when the menu was dismissed or could
+// not be shown.
+UINT ShowPopupMenu(POINT at)
+{
+    g_app.MenuOwnerWindow = CreateWorkWindow();
+    if (g_app.MenuOwnerWindow == nullptr) {
+        ReportError(nullptr, kMsgWorkWindow, GetLastError());
+        return 0;
+    }
+    SetForegroundWindow(g_app.MenuOwnerWindow);
+    BringSettingsToFront();
+    const UINT item = UINT(TrackPopupMenuEx(GetSubMenu(g_app.PopupMenu, 0), kPopupMenuFlags, at.x, at.y,
+                                            g_app.MenuOwnerWindow, nullptr));
+    DestroyWindow(g_app.MenuOwnerWindow);
+    g_app.MenuOwnerWindow = nullptr;
+    return item;
+}
+
+// A button release on the tray icon opens the menu at the cursor. The
+// work-window class is registered for the menu's owner unless the settings
+// user interface is open, whose handling underneath already holds it; the
+// class is then left to that handling.
+void OnTrayClick(LPARAM mouseMessage)
+{
+    if (mouseMessage != WM_LBUTTONUP && mouseMessage != WM_RBUTTONUP)
+        return;
+    const bool registeredHere = !SettingsUIOpen();
+    if (registeredHere && !RegisterWorkWindowClass()) {
+        ReportError(nullptr, kMsgWorkClass, GetLastError());
+        return;
+    }
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    const UINT item = ShowPopupMenu(cursor);
+    if (item == IDM_QUIT && SettingsUIOpen()) {
+        RequestQuit();
+        return;
+    }
+    if (item == IDM_QUIT) {
+        DestroyWindow(g_app.MainWindow);
+    } else if (item == IDM_SETTINGS && registeredHere) {
+        RunSettingsUI();
+    }
+    if (registeredHere)
+        UnregisterWorkWindowClass();
+}
+
+// Re-attaches the eyes after the shell took their host away. Each timer
+// fires once; the first that finds the host cancels the later ones, and the
+// last one quits when the host has not come back. A shell that restarted
+// has a new "Progman", which is looked up again first.
+void OnReattachTimer(UINT_PTR id)
+{
+    KillTimer(g_app.MainWindow, id);
+    if (g_app.EyeWindow != nullptr)
+        return;
+    RefreshProgmanWindow();
+    if (!FindDesktopHost()) {
+        if (id == kLastReattachTimer)
+            RequestQuit();
+        return;
+    }
+    for (UINT_PTR later = id + 1; later <= kLastReattachTimer; ++later)
+        KillTimer(g_app.MainWindow, later);
+    if (!CreateEyeWindow())
+        RequestQuit();
+}
+
+// The desktop's work area changed: the eyes are put back at the settings'
+// position in the host's client coordinates.
+void OnWorkAreaChange()
+{
+    if (g_app.EyeWindow == nullptr)
+        return;
+    POINT position = { g_app.settings.x, g_app.settings.y };
+    ScreenToClient(g_app.DesktopHost, &position);
+    SetWindowPos(g_app.EyeWindow, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+// The shell has restarted: its notification area lost the icon, and the
+// eyes may have gone with the old desktop.
+void OnTaskbarCreated()
+{
+    RestoreTrayIcon();
+    CheckEyeWindowAlive();
+}
+
+void OnMainWindowDestroy()
+{
+    g_app.MainWindow = nullptr;
+    PostQuitMessage(0);
+}
+
+// The messages of the hidden main window: tray clicks, the second start's
+// wake-up, the re-attach timers, work-area changes and the shell's new
+// taskbar. It never closes on request; only its destruction ends the
+// program.
+LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case kTrayCallback:
+        OnTrayClick(lParam);
+        return 0;
+    case kSecondStart:
+        BringSettingsToFront();
+        return 0;
+    case WM_TIMER:
+        if (wParam >= kFirstReattachTimer && wParam <= kLastReattachTimer) {
+            OnReattachTimer(wParam);
+            return 0;
+        }
+        break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA)
+            OnWorkAreaChange();
+        break;
+    case WM_CLOSE:
+        return 0;
+    case WM_DESTROY:
+        OnMainWindowDestroy();
+        return 0;
+    default:
+        if (message != 0 && message == g_app.taskbarCreatedMessage) {
+            OnTaskbarCreated();
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+// An exception cannot travel from a window procedure back through the
+// system's dispatch to the message loop's catch-all: the unwinder finds no
+// way through the system's frames and would end the process. So it is
+// caught here, where the Settings command and every message box run, and
+// turned into the same orderly end as a quit: the quit message also ends
+// any modal loop still open.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return HandleMainMessage(window, message, wParam, lParam);
+    } catch (...) {
+        PostQuitMessage(0);
+        return 0;
+    }
+}
+
+// Brings the settings windows forward when they are open: the window of the
+// pair that was active last, or the numeric dialog when it is open above
+// the settings dialog. The inactive one of the pair is always kept directly
+// below the active one.
+void BringSettingsToFront()
+{
+    if (!SettingsUIOpen())
+        return;
+    if (GetWindow(g_app.DragWindow, GW_HWNDPREV) != g_app.SettingsDialog) {
+        SetForegroundWindow(g_app.DragWindow);
+        return;
+    }
+    SetForegroundWindow(g_app.PositionSizeDialog != nullptr ? g_app.PositionSizeDialog : g_app.SettingsDialog);
+}
+
+// Ends the program: through the innermost open dialog, which ends with 2 and
+// lets the Settings command tear everything down first, or at once by
+// destroying the main window.
+void RequestQuit()
+{
+    if (!SettingsUIOpen()) {
+        DestroyWindow(g_app.MainWindow);
+        return;
+    }
+    HWND dialog = g_app.PositionSizeDialog != nullptr ? g_app.PositionSizeDialog : g_app.SettingsDialog;
+    PostMessageW(dialog, kCloseRequest, 0, 0);
+}

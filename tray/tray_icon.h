@@ -1,4 +1,5 @@
 #pragma once
 
 bool AddTrayIconAndMenu();
+void RestoreTrayIcon();
 void RemoveTrayIconAndMenu();

@@ -1,1 +1,47 @@
 #include "tray/work_window.h"
+
+#include "app/app_state.h"
+#include "app/class_names.h"
+
+// Registers the class of the hidden work windows into atomWorkClass. The
+// caller reports a failure, with the code GetLastError() gives right after.
+bool RegisterWorkWindowClass()
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = WorkWindowProc;
+    windowClass.hInstance = g_app.hInstance;
+    windowClass.hIcon = g_app.hAppIcon;
+    windowClass.hIconSm = g_app.hAppIcon;
+    windowClass.lpszClassName = kWorkClassName;
+    g_app.atomWorkClass = RegisterClassExW(&windowClass);
+    return g_app.atomWorkClass != 0;
+}
+
+void UnregisterWorkWindowClass()
+{
+    if (g_app.atomWorkClass == 0)
+        return;
+    UnregisterClassW(MAKEINTATOM(g_app.atomWorkClass), g_app.hInstance);
+    g_app.atomWorkClass = 0;
+}
+
+// A never shown, ownerless popup of the work class, or null; the caller
+// reports a failure, with the code GetLastError() gives right after.
+HWND CreateWorkWindow()
+{
+    return CreateWindowExW(0, MAKEINTATOM(g_app.atomWorkClass), nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           g_app.hInstance, nullptr);
+}
+
+// A work window ignores requests to close it; it goes only when its user
+// destroys it.
+LRESULT CALLBACK WorkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CLOSE:
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

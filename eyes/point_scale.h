@@ -1,0 +1,19 @@
+#pragma once
+// Carrying a point from the screen's physical pixels into the program's own
+// logical coordinates, from two points whose places are known in both.
+// Nothing here calls the platform.
+#include <cstdint>
+
+struct ScreenPoint {
+    int32_t x;
+    int32_t y;
+};
+
+// The same two points in both coordinate spaces, such as two corners of one
+// of the program's windows.
+struct PointPair {
+    ScreenPoint logical;
+    ScreenPoint physical;
+};
+
+ScreenPoint MapPhysicalToLogical(ScreenPoint physical, const PointPair& first, const PointPair& second);
