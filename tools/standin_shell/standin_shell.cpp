@@ -1,2 +1,588 @@
+// A stand-in for the Windows desktop shell, for systems that have none
+// (Wine): the "Progman" wallpaper window, the icon layer with its
+// "SHELLDLL_DefView", and the wallpaper layer that message 0x052C asks for.
+// standin_shell_protocol.h describes the layouts, the options and the
+// control commands; this file only builds and paints the windows.
+//
+// Wine keeps its own X stacking of top-level windows: it raises an X window
+// when its window becomes the topmost one, but a window moved below a
+// sibling keeps its old place on screen. So the top-level windows of the
+// classic layout are created bottom-up at start-up, the wallpaper layers
+// among them hidden and parked below "Progman" in the window manager's
+// z-order, and 0x052C shows one of them in place. Windows itself would also
+// be served by creating the layer on demand.
 #include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include <shellapi.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "standin_shell_protocol.h"
+
+namespace {
+
+using namespace standin_shell;
+
+// Not declared by the headers for the Windows 7 target this project builds
+// for; the value is the system's.
+constexpr LONG kExNoRedirectionBitmap = 0x00200000;
+
+constexpr wchar_t kProgmanClass[] = L"Progman";
+constexpr wchar_t kProgmanTitle[] = L"Program Manager";
+constexpr wchar_t kWorkerClass[] = L"WorkerW";
+constexpr wchar_t kDefViewClass[] = L"SHELLDLL_DefView";
+
+// Transparent colour of the icon layer; no icon or label uses it.
+constexpr COLORREF kColorKey = RGB(255, 0, 255);
+constexpr COLORREF kGradientTop = RGB(24, 40, 88);
+constexpr COLORREF kGradientBottom = RGB(120, 170, 200);
+constexpr int kGradientBands = 128;
+
+constexpr UINT_PTR kAnswerTimerId = 1;
+
+// Hidden wallpaper layers made at start-up, one for each time the layer is
+// rebuilt. When they are used up, a new layer is created on demand, which
+// under Wine appears on top of every window.
+constexpr int kSpareLayerCount = 32;
+
+constexpr const wchar_t* kIconLabels[kIconCount] = {L"PC", L"Files", L"Bin", L"Net"};
+
+enum class Layout { Classic, Win11, Win11NoRedirection };
+
+struct ShellState {
+    HINSTANCE instance;
+    Layout layout;
+    bool gradient;
+    bool withLayer;
+    long answerDelay;          // milliseconds, or kAnswerNever
+    UINT controlMessage;
+    RECT screen;               // the virtual screen
+    HWND progman;
+    HWND iconLayer;            // classic layout only
+    HWND defView;
+    HWND layer;                // the wallpaper layer while it is shown
+    std::vector<HWND> spareLayers;
+    HFONT labelFont;
+    bool restacking;           // our own z-order change is under way
+    bool answerPending;        // the answer timer runs
+    bool ready;
+    LRESULT promptCount;
+};
+
+ShellState g_shell;
+
+int ScreenWidth() { return g_shell.screen.right - g_shell.screen.left; }
+int ScreenHeight() { return g_shell.screen.bottom - g_shell.screen.top; }
+
+RECT ReadVirtualScreen()
+{
+    RECT r;
+    r.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    r.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    r.right = r.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    r.bottom = r.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    return r;
+}
+
+// Reads the options into g_shell; false on anything it does not know.
+bool ParseCommandLine()
+{
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!args)
+        return false;
+    bool ok = true;
+    const size_t delayPrefixLength = wcslen(kOptionAnswerDelayPrefix);
+    for (int i = 1; i < count && ok; ++i) {
+        const wchar_t* arg = args[i];
+        if (wcscmp(arg, kOptionLayoutClassic) == 0) {
+            g_shell.layout = Layout::Classic;
+        } else if (wcscmp(arg, kOptionLayout24h2) == 0) {
+            g_shell.layout = Layout::Win11;
+        } else if (wcscmp(arg, kOptionLayout24h2NoRedirection) == 0) {
+            g_shell.layout = Layout::Win11NoRedirection;
+        } else if (wcscmp(arg, kOptionNoAnswer) == 0) {
+            g_shell.answerDelay = kAnswerNever;
+        } else if (wcscmp(arg, kOptionWithLayer) == 0) {
+            g_shell.withLayer = true;
+        } else if (wcscmp(arg, kOptionGradient) == 0) {
+            g_shell.gradient = true;
+        } else if (wcsncmp(arg, kOptionAnswerDelayPrefix, delayPrefixLength) == 0) {
+            const wchar_t* digits = arg + delayPrefixLength;
+            wchar_t* end = nullptr;
+            const long value = wcstol(digits, &end, 10);
+            ok = *digits >= L'0' && *digits <= L'9' && *end == L'\0' && value >= 0 &&
+                 value <= 3600000;
+            g_shell.answerDelay = value;
+        } else {
+            ok = false;
+        }
+    }
+    LocalFree(args);
+    return ok;
+}
+
+// Fills `area` (client coordinates of `window`) with the wallpaper as it lies
+// on the virtual screen, so that every window painting it matches the others.
+void PaintWallpaper(HWND window, HDC dc, const RECT& area)
+{
+    if (!g_shell.gradient) {
+        HBRUSH brush = CreateSolidBrush(kWallpaperColor);
+        FillRect(dc, &area, brush);
+        DeleteObject(brush);
+        return;
+    }
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    const int height = ScreenHeight() > 0 ? ScreenHeight() : 1;
+    for (int band = 0; band < kGradientBands; ++band) {
+        const int top = g_shell.screen.top + height * band / kGradientBands - origin.y;
+        const int bottom = g_shell.screen.top + height * (band + 1) / kGradientBands - origin.y;
+        if (bottom <= area.top || top >= area.bottom)
+            continue;
+        auto mix = [band](int from, int to) { return from + (to - from) * band / (kGradientBands - 1); };
+        const COLORREF color = RGB(mix(GetRValue(kGradientTop), GetRValue(kGradientBottom)),
+                                   mix(GetGValue(kGradientTop), GetGValue(kGradientBottom)),
+                                   mix(GetBValue(kGradientTop), GetBValue(kGradientBottom)));
+        const RECT strip = {area.left, top, area.right, bottom};
+        HBRUSH brush = CreateSolidBrush(color);
+        FillRect(dc, &strip, brush);
+        DeleteObject(brush);
+    }
+}
+
+// Draws the icons of the band, whose top-left corner is at `origin` in the
+// client coordinates of the window painted. The labels are drawn without
+// anti-aliasing so that no blended pixel lands near the colour key.
+void PaintIcons(HDC dc, POINT origin)
+{
+    for (int i = 0; i < kIconCount; ++i) {
+        const Rect square = IconSquare(i);
+        const RECT fill = {origin.x + square.left, origin.y + square.top, origin.x + square.right,
+                           origin.y + square.bottom};
+        HBRUSH brush = CreateSolidBrush(IconColor(i));
+        FillRect(dc, &fill, brush);
+        DeleteObject(brush);
+
+        const int cellTop = origin.y + i * kIconCellHeight;
+        RECT label = {origin.x, cellTop + kIconLabelTop, origin.x + kIconCellWidth,
+                      cellTop + kIconCellHeight};
+        HGDIOBJ oldFont = SelectObject(dc, g_shell.labelFont);
+        SetBkMode(dc, TRANSPARENT);
+        OffsetRect(&label, 1, 1);
+        SetTextColor(dc, RGB(0, 0, 0));
+        DrawTextW(dc, kIconLabels[i], -1, &label, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        OffsetRect(&label, -1, -1);
+        SetTextColor(dc, RGB(255, 255, 255));
+        DrawTextW(dc, kIconLabels[i], -1, &label, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, oldFont);
+    }
+}
+
+// Keeps the desktop's windows where the stand-in put them: no other program
+// (nor a click) moves them in the z-order.
+void OnWindowPosChanging(WINDOWPOS* pos)
+{
+    if (!g_shell.restacking)
+        pos->flags |= SWP_NOZORDER;
+}
+
+// SetWindowPos for the stand-in's own z-order changes.
+void PlaceWindow(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
+{
+    g_shell.restacking = true;
+    SetWindowPos(window, insertAfter, x, y, cx, cy, flags | SWP_NOACTIVATE);
+    g_shell.restacking = false;
+}
+
+HWND CreateTopLevel(const wchar_t* className, const wchar_t* title, DWORD exStyle, DWORD style)
+{
+    g_shell.restacking = true;
+    HWND window = CreateWindowExW(exStyle | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, className, title,
+                                  style | WS_POPUP | WS_CLIPCHILDREN, g_shell.screen.left,
+                                  g_shell.screen.top, ScreenWidth(), ScreenHeight(), nullptr,
+                                  nullptr, g_shell.instance, nullptr);
+    g_shell.restacking = false;
+    return window;
+}
+
+HWND CreateChild(const wchar_t* className, HWND parent, const RECT& place, DWORD style)
+{
+    g_shell.restacking = true;
+    HWND window = CreateWindowExW(0, className, nullptr,
+                                  style | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, place.left,
+                                  place.top, place.right - place.left, place.bottom - place.top,
+                                  parent, nullptr, g_shell.instance, nullptr);
+    g_shell.restacking = false;
+    return window;
+}
+
+RECT IconBandRect()
+{
+    return {kIconBand.left, kIconBand.top, kIconBand.right, kIconBand.bottom};
+}
+
+RECT ScreenClientRect()
+{
+    return {0, 0, ScreenWidth(), ScreenHeight()};
+}
+
+// Shows the wallpaper layer: in the classic layout a top-level window
+// directly below the icon layer, in the newer one a child at the bottom of
+// Progman's children.
+void BuildLayer()
+{
+    if (g_shell.layer || g_shell.layout == Layout::Win11NoRedirection)
+        return;
+    if (g_shell.layout == Layout::Win11) {
+        HWND layer = CreateChild(kWorkerClass, g_shell.progman, ScreenClientRect(), 0);
+        if (!layer)
+            return;
+        PlaceWindow(layer, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        PlaceWindow(layer, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+        g_shell.layer = layer;
+        return;
+    }
+    HWND layer = nullptr;
+    if (!g_shell.spareLayers.empty()) {
+        layer = g_shell.spareLayers.back();
+        g_shell.spareLayers.pop_back();
+    } else {
+        layer = CreateTopLevel(kWorkerClass, nullptr, 0, 0);
+    }
+    if (!layer)
+        return;
+    // The layer takes its place in the z-order while it is still hidden, so
+    // that it is never shown anywhere else, and is reported only once it is
+    // in place and shown.
+    PlaceWindow(layer, g_shell.iconLayer, g_shell.screen.left, g_shell.screen.top, ScreenWidth(),
+                ScreenHeight(), 0);
+    PlaceWindow(layer, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    g_shell.layer = layer;
+}
+
+// The shell's rebuild of the desktop. A window of another thread cannot be
+// destroyed directly, so foreign children of Progman are first moved into a
+// hidden window of ours and go with it, as a child goes with its parent.
+LRESULT DestroyLayer()
+{
+    LRESULT destroyed = 0;
+    if (g_shell.layout == Layout::Classic) {
+        if (g_shell.layer) {
+            DestroyWindow(g_shell.layer);
+            g_shell.layer = nullptr;
+            destroyed = 1;
+        }
+        return destroyed;
+    }
+    std::vector<HWND> foreign;
+    for (HWND child = GetWindow(g_shell.progman, GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child != g_shell.defView && child != g_shell.layer)
+            foreign.push_back(child);
+    }
+    if (g_shell.layer) {
+        DestroyWindow(g_shell.layer);
+        g_shell.layer = nullptr;
+        ++destroyed;
+    }
+    if (foreign.empty())
+        return destroyed;
+    HWND bin = CreateChild(kWorkerClass, g_shell.progman, RECT{0, 0, 0, 0}, 0);
+    if (!bin)
+        return destroyed;
+    for (HWND child : foreign) {
+        if (SetParent(child, bin))
+            ++destroyed;
+    }
+    DestroyWindow(bin);
+    return destroyed;
+}
+
+// A request for the wallpaper layer: answered at once, after the answer
+// delay, or never.
+void RequestLayer()
+{
+    if (g_shell.layer || g_shell.answerPending || g_shell.answerDelay == kAnswerNever ||
+        g_shell.layout == Layout::Win11NoRedirection)
+        return;
+    if (g_shell.answerDelay == 0) {
+        BuildLayer();
+        return;
+    }
+    if (SetTimer(g_shell.progman, kAnswerTimerId, static_cast<UINT>(g_shell.answerDelay), nullptr))
+        g_shell.answerPending = true;
+}
+
+LRESULT OnSpawnLayer(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam == 13 && lParam == 1) {
+        ++g_shell.promptCount;
+        RequestLayer();
+    }
+    return 0;
+}
+
+void OnAnswerTimer(UINT_PTR id)
+{
+    if (id != kAnswerTimerId)
+        return;
+    KillTimer(g_shell.progman, kAnswerTimerId);
+    g_shell.answerPending = false;
+    BuildLayer();
+}
+
+LRESULT OnControl(WPARAM command, LPARAM argument)
+{
+    switch (command) {
+    case kCommandQueryReady:
+        return g_shell.ready ? 1 : 0;
+    case kCommandSetAnswerDelay:
+        if (argument < kAnswerNever)
+            return 0;
+        g_shell.answerDelay = static_cast<long>(argument);
+        if (argument == kAnswerNever && g_shell.answerPending) {
+            KillTimer(g_shell.progman, kAnswerTimerId);
+            g_shell.answerPending = false;
+        }
+        return 1;
+    case kCommandDestroyLayer:
+        return DestroyLayer();
+    case kCommandQueryLayer:
+        return reinterpret_cast<LRESULT>(g_shell.layer);
+    case kCommandQueryPromptCount:
+        return g_shell.promptCount;
+    default:
+        return 0;
+    }
+}
+
+// Follows a change of the screen: every desktop window covers the new
+// virtual screen.
+void OnDisplayChange()
+{
+    g_shell.screen = ReadVirtualScreen();
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    const int x = g_shell.screen.left, y = g_shell.screen.top;
+    SetWindowPos(g_shell.progman, nullptr, x, y, ScreenWidth(), ScreenHeight(), flags);
+    if (g_shell.layout == Layout::Classic) {
+        SetWindowPos(g_shell.iconLayer, nullptr, x, y, ScreenWidth(), ScreenHeight(), flags);
+        SetWindowPos(g_shell.defView, nullptr, 0, 0, ScreenWidth(), ScreenHeight(), flags);
+        for (HWND spare : g_shell.spareLayers)
+            SetWindowPos(spare, nullptr, x, y, ScreenWidth(), ScreenHeight(), flags);
+        if (g_shell.layer)
+            SetWindowPos(g_shell.layer, nullptr, x, y, ScreenWidth(), ScreenHeight(), flags);
+    } else if (g_shell.layer) {
+        SetWindowPos(g_shell.layer, nullptr, 0, 0, ScreenWidth(), ScreenHeight(), flags);
+    }
+}
+
+// Progman, each wallpaper layer and the 24h2 "WorkerW" paint the wallpaper;
+// the icon layer paints its colour key.
+void OnPaintDesktop(HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (window == g_shell.iconLayer) {
+        HBRUSH brush = CreateSolidBrush(kColorKey);
+        FillRect(dc, &ps.rcPaint, brush);
+        DeleteObject(brush);
+    } else {
+        PaintWallpaper(window, dc, ps.rcPaint);
+    }
+    EndPaint(window, &ps);
+}
+
+// The icon view: the colour key around the icons in the classic layout,
+// where it fills the transparent icon layer; the wallpaper around them in
+// the newer layout, where it covers the icon band alone.
+void OnPaintDefView(HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (g_shell.layout == Layout::Classic) {
+        HBRUSH brush = CreateSolidBrush(kColorKey);
+        FillRect(dc, &ps.rcPaint, brush);
+        DeleteObject(brush);
+    } else {
+        PaintWallpaper(window, dc, ps.rcPaint);
+    }
+    PaintIcons(dc, POINT{0, 0});
+    EndPaint(window, &ps);
+}
+
+// Ends the stand-in. Its windows go with the process, all at once, as the
+// desktop of a shell that quits.
+void OnClose()
+{
+    PostQuitMessage(kExitNormal);
+}
+
+LRESULT CALLBACK ProgmanProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == g_shell.controlMessage && message != 0)
+        return OnControl(wParam, lParam);
+    switch (message) {
+    case kSpawnLayerMessage:
+        return OnSpawnLayer(wParam, lParam);
+    case WM_TIMER:
+        OnAnswerTimer(wParam);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        OnPaintDesktop(window);
+        return 0;
+    case WM_WINDOWPOSCHANGING:
+        OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam));
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_DISPLAYCHANGE:
+        OnDisplayChange();
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK WorkerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        OnPaintDesktop(window);
+        return 0;
+    case WM_WINDOWPOSCHANGING:
+        OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam));
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_CLOSE:
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK DefViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        OnPaintDefView(window);
+        return 0;
+    case WM_WINDOWPOSCHANGING:
+        OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam));
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+bool RegisterClasses()
+{
+    struct ClassEntry {
+        const wchar_t* name;
+        WNDPROC proc;
+    };
+    const ClassEntry classes[] = {
+        {kProgmanClass, ProgmanProc},
+        {kWorkerClass, WorkerProc},
+        {kDefViewClass, DefViewProc},
+    };
+    for (const ClassEntry& entry : classes) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = entry.proc;
+        wc.hInstance = g_shell.instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = entry.name;
+        if (!RegisterClassExW(&wc))
+            return false;
+    }
+    return true;
+}
+
+// Bottom-up: Progman, the hidden spare layers parked below it, then the icon
+// layer with the icon view, shown last so that it is the topmost of them.
+bool CreateClassicDesktop()
+{
+    g_shell.progman = CreateTopLevel(kProgmanClass, kProgmanTitle, 0, WS_VISIBLE);
+    if (!g_shell.progman)
+        return false;
+    for (int i = 0; i < 0; ++i) {
+        HWND spare = CreateTopLevel(kWorkerClass, nullptr, 0, 0);
+        if (!spare)
+            return false;
+        PlaceWindow(spare, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        g_shell.spareLayers.push_back(spare);
+    }
+    g_shell.iconLayer = CreateTopLevel(kWorkerClass, nullptr, WS_EX_LAYERED, 0);
+    if (!g_shell.iconLayer)
+        return false;
+    SetLayeredWindowAttributes(g_shell.iconLayer, kColorKey, 0, LWA_COLORKEY);
+    g_shell.defView = CreateChild(kDefViewClass, g_shell.iconLayer, ScreenClientRect(), WS_VISIBLE);
+    if (!g_shell.defView)
+        return false;
+    PlaceWindow(g_shell.iconLayer, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    return true;
+}
+
+// Progman alone at the top level, the icon view among its children.
+// WS_EX_NOREDIRECTIONBITMAP leaves a window without a surface for GDI on
+// Windows, where the real shell composes that desktop otherwise; the
+// stand-in paints its wallpaper all the same.
+bool CreateNewerDesktop()
+{
+    const DWORD exStyle = g_shell.layout == Layout::Win11NoRedirection ? kExNoRedirectionBitmap : 0;
+    g_shell.progman = CreateTopLevel(kProgmanClass, kProgmanTitle, exStyle, WS_VISIBLE);
+    if (!g_shell.progman)
+        return false;
+    g_shell.defView = CreateChild(kDefViewClass, g_shell.progman, IconBandRect(), WS_VISIBLE);
+    return g_shell.defView != nullptr;
+}
+
+int RunMessageLoop()
+{
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    g_shell.instance = instance;
+    g_shell.layout = Layout::Classic;
+    if (!ParseCommandLine())
+        return kExitBadCommandLine;
+    if (FindWindowW(kProgmanClass, nullptr))
+        return kExitShellPresent;
+    g_shell.controlMessage = RegisterWindowMessageW(kControlMessageName);
+    g_shell.screen = ReadVirtualScreen();
+    g_shell.labelFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                    NONANTIALIASED_QUALITY, DEFAULT_PITCH, L"Tahoma");
+    if (!RegisterClasses())
+        return kExitCannotStart;
+    const bool created = g_shell.layout == Layout::Classic ? CreateClassicDesktop()
+                                                           : CreateNewerDesktop();
+    if (!created)
+        return kExitCannotStart;
+    if (g_shell.withLayer)
+        BuildLayer();
+    g_shell.ready = true;
+    return RunMessageLoop();
+}
