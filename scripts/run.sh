@@ -26,7 +26,7 @@ fi
 rm -rf "$demo"
 mkdir -p "$demo"
 chmod a+rwx "$demo"
-"$root/scripts/with-wine.sh" "$root/scripts/wine-as-tester.sh" "$bin/demo_driver.exe" "$demo"
+"$root/scripts/with-wine.sh" "$root/scripts/wine-as-tester.sh" "$bin/demo_driver.exe" "Z:${demo//\//\\}"
 shopt -s nullglob
 shots=("$demo"/*.bmp)
 [ ${#shots[@]} -gt 0 ] || { echo "the demo took no screenshots" >&2; exit 1; }

@@ -2,3 +2,6 @@
 #include <windows.h>
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void ShowPendingPosition();
+void ShowPendingSize();
+void PairDialogAboveDragWindow();
