@@ -415,8 +415,8 @@ struct AnswerCase {
 const AnswerCase kAnswerCases[] = {
     {"default answers at once", L"", false, 0, true, true},
     {"no-answer option", kOptionNoAnswer, false, 0, false, false},
-    {"delay option", L"--answer-delay=1500", false, 0, false, true},
-    {"delay command", L"", true, 1500, false, true},
+    {"delay option", L"--answer-delay=3000", false, 0, false, true},
+    {"delay command", L"", true, 3000, false, true},
     {"never command", L"", true, kAnswerNever, false, false},
     {"command lifts no-answer", kOptionNoAnswer, true, 0, true, true},
     {"command replaces delay option", L"--answer-delay=600000", true, 0, true, true},

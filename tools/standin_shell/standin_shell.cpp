@@ -8,9 +8,9 @@
 // when its window becomes the topmost one, but a window moved below a
 // sibling keeps its old place on screen. So the top-level windows of the
 // classic layout are created bottom-up at start-up, the wallpaper layers
-// among them hidden and parked below "Progman" in the window manager's
-// z-order, and 0x052C shows one of them in place. Windows itself would also
-// be served by creating the layer on demand.
+// among them hidden and parked below "Progman" in the Win32 z-order, and
+// 0x052C shows one of them in place. On Windows creating the layer on
+// demand would do as well.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -47,7 +47,7 @@ constexpr int kSpareLayerCount = 32;
 
 constexpr const wchar_t* kIconLabels[kIconCount] = {L"PC", L"Files", L"Bin", L"Net"};
 
-enum class Layout { Classic, Win11, Win11NoRedirection };
+enum class Layout { Classic, Newer, NewerNoRedirection };
 
 struct ShellState {
     HINSTANCE instance;
@@ -98,9 +98,9 @@ bool ParseCommandLine()
         if (wcscmp(arg, kOptionLayoutClassic) == 0) {
             g_shell.layout = Layout::Classic;
         } else if (wcscmp(arg, kOptionLayout24h2) == 0) {
-            g_shell.layout = Layout::Win11;
+            g_shell.layout = Layout::Newer;
         } else if (wcscmp(arg, kOptionLayout24h2NoRedirection) == 0) {
-            g_shell.layout = Layout::Win11NoRedirection;
+            g_shell.layout = Layout::NewerNoRedirection;
         } else if (wcscmp(arg, kOptionNoAnswer) == 0) {
             g_shell.answerDelay = kAnswerNever;
         } else if (wcscmp(arg, kOptionWithLayer) == 0) {
@@ -232,9 +232,9 @@ RECT ScreenClientRect()
 // Progman's children.
 void BuildLayer()
 {
-    if (g_shell.layer || g_shell.layout == Layout::Win11NoRedirection)
+    if (g_shell.layer || g_shell.layout == Layout::NewerNoRedirection)
         return;
-    if (g_shell.layout == Layout::Win11) {
+    if (g_shell.layout == Layout::Newer) {
         HWND layer = CreateChild(kWorkerClass, g_shell.progman, ScreenClientRect(), 0);
         if (!layer)
             return;
@@ -304,7 +304,7 @@ LRESULT DestroyLayer()
 void RequestLayer()
 {
     if (g_shell.layer || g_shell.answerPending || g_shell.answerDelay == kAnswerNever ||
-        g_shell.layout == Layout::Win11NoRedirection)
+        g_shell.layout == Layout::NewerNoRedirection)
         return;
     if (g_shell.answerDelay == 0) {
         BuildLayer();
@@ -518,7 +518,7 @@ bool CreateClassicDesktop()
     g_shell.progman = CreateTopLevel(kProgmanClass, kProgmanTitle, 0, WS_VISIBLE);
     if (!g_shell.progman)
         return false;
-    for (int i = 0; i < 0; ++i) {
+    for (int i = 0; i < kSpareLayerCount; ++i) {
         HWND spare = CreateTopLevel(kWorkerClass, nullptr, 0, 0);
         if (!spare)
             return false;
@@ -542,7 +542,7 @@ bool CreateClassicDesktop()
 // stand-in paints its wallpaper all the same.
 bool CreateNewerDesktop()
 {
-    const DWORD exStyle = g_shell.layout == Layout::Win11NoRedirection ? kExNoRedirectionBitmap : 0;
+    const DWORD exStyle = g_shell.layout == Layout::NewerNoRedirection ? kExNoRedirectionBitmap : 0;
     g_shell.progman = CreateTopLevel(kProgmanClass, kProgmanTitle, exStyle, WS_VISIBLE);
     if (!g_shell.progman)
         return false;
