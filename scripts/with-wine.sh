@@ -73,7 +73,7 @@ fi
 
 # The prefix's settings; raise the number when they change, so that an
 # existing prefix takes them on.
-prefix_version=2
+prefix_version=3
 if [ ! -f "$wine_dir/prefix.ready" ]; then
   echo "Creating the Wine prefix in $WINEPREFIX (once)"
   rm -rf "$WINEPREFIX"
@@ -86,6 +86,9 @@ if [ "$(cat "$wine_dir/prefix.ready" 2>/dev/null)" != "$prefix_version" ]; then
   # them in the installed one that is closest.
   wine_ reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
     /v 'MS UI Gothic' /t REG_SZ /d 'IPAPGothic' /f >/dev/null 2>&1 </dev/null
+  # There is no window manager on the private display: Wine must not wait
+  # for one each time a full-screen popup is hidden or destroyed.
+  wine_ reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
   wineserver_ -k 2>/dev/null || true
   wineserver_ -w
   echo "$prefix_version" > "$wine_dir/prefix.ready"

@@ -1,6 +1,14 @@
 // The running tavrel.exe when the desktop shell itself goes away and comes
 // back: a fresh shell with a fresh "Progman", and a notification area that
 // lost its icons and announces itself with "TaskbarCreated".
+//
+// Two kinds of desktop cannot be played here. Wine 8 does not scale a
+// program that declares no DPI awareness: with LogPixels at 144 it reports
+// 144 dots per inch but gives the program the physical screen, window
+// rectangles and cursor, exactly as the low-level hook sees them. And Xvfb's
+// Xinerama lays all its screens at the same origin, so Wine finds no
+// monitor left of or above the primary one. Negative coordinates are
+// covered by the eyes partly off the screen's left edge instead.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -38,8 +46,9 @@ protected:
         ASSERT_NE(eye_, nullptr) << "no eye window appeared; " << tavrel_.Describe();
     }
 
-    // Starts a fresh shell once the old one is gone, moves the cursor and
-    // expects the eyes back on the new desktop, looking at the cursor.
+    // Waits until the eye window is gone, starts a fresh shell, moves the
+    // cursor and expects the eyes back on the new desktop, looking at the
+    // cursor.
     void ExpectEyesOnAFreshShell()
     {
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(eye_); })) << "the eye window outlived the shell";
@@ -61,17 +70,19 @@ protected:
     HWND eye_ = nullptr;
 };
 
-// The shell crashes and a new one starts: its "Progman" is a new window,
-// and the re-attach timers find it.
-TEST_P(ShellRestart, EyesReturnAfterTheShellWasKilled)
+// The shell takes its desktop down and ends, and a new one starts: its
+// "Progman" is a new window, and the re-attach timers find it.
+//
+// The old shell destroys its layer, answers no more prompts and ends, as a
+// shell that ends in order does. When Wine ends a process, it removes that process's windows
+// and their children without sending WM_DESTROY to the children that
+// belong to other processes, so an eye window taken along that way would
+// vanish without the program hearing of it, and no re-attach timer would
+// start.
+TEST_P(ShellRestart, EyesReturnOnAFreshShell)
 {
-    shell_.Kill();
-    ExpectEyesOnAFreshShell();
-}
-
-// The shell ends in order and a new one starts.
-TEST_P(ShellRestart, EyesReturnAfterTheShellWasClosed)
-{
+    shell_.SetAnswerDelay(standin_shell::kAnswerNever);
+    ASSERT_GE(shell_.DestroyLayer(), 1);
     shell_.Stop();
     ExpectEyesOnAFreshShell();
 }
@@ -96,12 +107,8 @@ TEST_P(TaskbarRestart, TheIconReturnsAndItsMenuWorks)
     ASSERT_TRUE(WaitFor([&] { return TrayIconExists(main); })) << "the icon did not come back";
 
     ClickTrayIcon(main, false);
-    HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (menu = FindPopupMenu(tavrel_.Id())) != nullptr; })) << "no menu";
-    RECT rect;
-    GetWindowRect(menu, &rect);
-    // Quit is the first of the two items.
-    MoveAndClickLeft({(rect.left + rect.right) / 2, rect.top + (rect.bottom - rect.top) / 4});
+    ASSERT_TRUE(WaitFor([&] { return FindPopupMenu(tavrel_.Id()) != nullptr; })) << "no menu";
+    PressKey('Q');
     DWORD exitCode = 1;
     ASSERT_TRUE(tavrel_.WaitForExit(kDefaultTimeoutMs, &exitCode)) << "Quit did not end the program";
     EXPECT_EQ(exitCode, 0u);

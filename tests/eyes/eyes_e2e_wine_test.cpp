@@ -206,8 +206,8 @@ TEST_P(EyesOnDesktop, PupilsFollowTheCursorInAWindowPartlyOffScreen)
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, EyesOnDesktop, testing::Values(kClassicLayout, kNewerLayout, kNewerNoRedirectionLayout),
-                         LayoutName);
+INSTANTIATE_TEST_SUITE_P(Layouts, EyesOnDesktop,
+                         testing::Values(kClassicLayout, kNewerLayout, kNewerNoRedirectionLayout), LayoutName);
 
 // The shell taking its wallpaper layer away, and the program's timers
 // bringing the eyes back.

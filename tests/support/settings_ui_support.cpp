@@ -113,21 +113,41 @@ bool Desktop::Start(const Settings& settings)
            tavrel.WaitForEyeWindow() != nullptr;
 }
 
-bool ChooseTrayItem(TavrelProcess& tavrel, WORD key)
+// While the settings windows are open, the menu comes up with one of them
+// brought to the foreground, and typed keys may go there: the item is then
+// clicked. Otherwise the menu's owner is the foreground window and the item
+// is chosen by its access key. The menu's items are of equal height and
+// fill it but for its border; its place is read once it has settled.
+bool ChooseTrayItem(TavrelProcess& tavrel, int item)
 {
     HWND main = tavrel.WaitForMainWindow();
     if (main == nullptr)
         return false;
+    const bool settingsOpen = FindSettingsDialog(tavrel.Id()) != nullptr;
     ClickTrayIcon(main, false);
-    if (!WaitFor([&] { return FindPopupMenu(tavrel.Id()) != nullptr; }))
+    HWND menu = nullptr;
+    if (!WaitFor([&] { return (menu = FindPopupMenu(tavrel.Id())) != nullptr; }))
         return false;
-    PressKey(key);
+    if (settingsOpen) {
+        RECT rect = WindowRectOf(menu);
+        WaitFor([&] {
+            const RECT now = WindowRectOf(menu);
+            const bool settled = SameRect(now, rect) && now.bottom > now.top;
+            rect = now;
+            return settled;
+        });
+        const LONG height = rect.bottom - rect.top;
+        MoveAndClickLeft(POINT{ (rect.left + rect.right) / 2,
+                                rect.top + height * (2 * item + 1) / (2 * kMenuItemCount) });
+    } else {
+        PressKey(kMenuItemKeys[item]);
+    }
     return WaitFor([&] { return FindPopupMenu(tavrel.Id()) == nullptr; });
 }
 
 bool OpenSettings(TavrelProcess& tavrel, SettingsWindows* windows)
 {
-    if (!ChooseTrayItem(tavrel, kMenuKeySettings))
+    if (!ChooseTrayItem(tavrel, kMenuItemSettings))
         return false;
     windows->dialog = WaitForDialog(FindSettingsDialog, tavrel.Id());
     if (windows->dialog == nullptr)
@@ -244,15 +264,14 @@ void TypeText(const std::wstring& text)
     }
 }
 
-// The system's move and size loop runs for the window under the cursor
-// from the button press on; the steps are given to it only then, and the
-// release ends it. Without `expectLoop` the press is only expected to be a
-// click, and the steps follow it at once.
-bool DragMouse(POINT from, POINT to, bool expectLoop)
+// The system's move and size loop runs for the window from the button
+// press on; the steps are given to it only then, and the release ends it.
+// Without `expectLoop` the press is only expected to be a click, and the
+// steps follow it at once.
+bool DragMouse(HWND window, POINT from, POINT to, bool expectLoop)
 {
     if (!MoveCursorTo(from))
         return false;
-    HWND window = WindowFromPoint(from);
     PressLeft();
     const bool looping = !expectLoop || WaitFor([&] { return (GuiFlagsOf(window) & GUI_INMOVESIZE) != 0; });
     constexpr int kSteps = 5;

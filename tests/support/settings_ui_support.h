@@ -33,13 +33,16 @@ public:
     wine_test::TavrelProcess tavrel;
 };
 
-// The item of the tray icon's popup menu, chosen by its access key.
-constexpr WORD kMenuKeySettings = 'S';
-constexpr WORD kMenuKeyQuit = 'Q';
+// The items of the tray icon's popup menu, from the top.
+constexpr int kMenuItemQuit = 0;
+constexpr int kMenuItemSettings = 1;
+constexpr int kMenuItemCount = 2;
+// Their access keys.
+constexpr WORD kMenuItemKeys[kMenuItemCount] = { 'Q', 'S' };
 
-// Opens the tray icon's popup menu, chooses the item by its key and waits
-// until the menu has gone.
-bool ChooseTrayItem(wine_test::TavrelProcess& tavrel, WORD key);
+// Opens the tray icon's popup menu, chooses the item and waits until the
+// menu has gone.
+bool ChooseTrayItem(wine_test::TavrelProcess& tavrel, int item);
 
 struct SettingsWindows {
     HWND dialog = nullptr;
@@ -80,10 +83,10 @@ void SetControlText(HWND dialog, int id, const std::wstring& text);
 // Types the characters one by one as keyboard input to the focused window.
 void TypeText(const std::wstring& text);
 
-// Presses the left button at `from`, moves the mouse to `to` in a few steps
-// and releases it there. With `expectLoop`, the press must start the
-// system's move or size loop.
-bool DragMouse(POINT from, POINT to, bool expectLoop = true);
+// Presses the left button on `window` at `from`, moves the mouse to `to` in
+// a few steps and releases it there. With `expectLoop`, the press must
+// start the system's move or size loop.
+bool DragMouse(HWND window, POINT from, POINT to, bool expectLoop = true);
 
 // Sets the colour dialog to `color` through its red, green and blue fields
 // and confirms it with its OK button.

@@ -254,9 +254,13 @@ void BuildLayer()
         return;
     // The layer takes its place in the z-order while it is still hidden, so
     // that it is never shown anywhere else, and is reported only once it is
-    // in place and shown.
+    // in place and shown. The whole desktop stack is laid anew first: under
+    // Wine, attaching another program's window to the old layer can move
+    // that layer (and so the stack around it) without asking.
+    PlaceWindow(g_shell.iconLayer, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     PlaceWindow(layer, g_shell.iconLayer, g_shell.screen.left, g_shell.screen.top, ScreenWidth(),
                 ScreenHeight(), 0);
+    PlaceWindow(g_shell.progman, layer, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     PlaceWindow(layer, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     g_shell.layer = layer;
 }
@@ -584,5 +588,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     if (g_shell.withLayer)
         BuildLayer();
     g_shell.ready = true;
+    // A shell that (re)starts tells every program that its taskbar is new,
+    // so that they put their notification icons back.
+    SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     return RunMessageLoop();
 }
