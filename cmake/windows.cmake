@@ -85,7 +85,7 @@ tavrel_wine_test(tray_e2e_wine_tests tests/tray/tray_e2e_wine_test.cpp)
 add_executable(standin_shell WIN32 tools/standin_shell/standin_shell.cpp)
 target_link_options(standin_shell PRIVATE -municode)
 target_compile_options(standin_shell PRIVATE ${TAVREL_WARNINGS})
-target_link_libraries(standin_shell PRIVATE ${TAVREL_WIN_LIBS})
+target_link_libraries(standin_shell PRIVATE ${TAVREL_WIN_LIBS} ole32)
 tavrel_wine_test(standin_shell_wine_tests tests/tools/standin_shell_wine_test.cpp)
 
 # The resources of tavrel.exe, read back from the built program.

@@ -165,16 +165,6 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam)
     return FALSE;
 }
 
-// The program is ending: a message box open over this dialog closes first,
-// then the dialog ends with 2, which ends the settings dialog too.
-void OnCloseRequest(HWND dialog)
-{
-    HWND popup = GetWindow(dialog, GW_ENABLEDPOPUP);
-    if (popup != nullptr && popup != dialog)
-        SendMessageW(popup, WM_CLOSE, 0, 0);
-    EndDialog(dialog, 2);
-}
-
 } // namespace
 
 // The numeric position/size dialog over the settings dialog: four filtered
@@ -194,7 +184,7 @@ INT_PTR CALLBACK PositionSizeDialogProc(HWND dialog, UINT message, WPARAM wParam
     case WM_COMMAND:
         return OnCommand(dialog, wParam);
     case WM_APP:
-        OnCloseRequest(dialog);
+        EndDialogOnCloseRequest(dialog);
         return 0;
     }
     return FALSE;

@@ -204,17 +204,18 @@ void OnCommand(HWND dialog, int id)
     }
 }
 
-// The program is ending: whatever box or colour dialog is open over this
-// dialog closes first, then the dialog ends with 2.
-void OnCloseRequest(HWND dialog)
+} // namespace
+
+// The program is ending: whatever box or colour dialog is open over a
+// settings window closes first, then that window's dialog ends with 2,
+// which ends the settings dialog too when it was the numeric dialog.
+void EndDialogOnCloseRequest(HWND dialog)
 {
     HWND popup = GetWindow(dialog, GW_ENABLEDPOPUP);
     if (popup != nullptr && popup != dialog)
         SendMessageW(popup, WM_CLOSE, 0, 0);
     EndDialog(dialog, 2);
 }
-
-} // namespace
 
 // The settings dialog: the pending position and size shown read-only, the
 // three colours with their swatches, OK, Cancel and Apply.
@@ -238,7 +239,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         OnCommand(dialog, LOWORD(wParam));
         return FALSE;
     case WM_APP:
-        OnCloseRequest(dialog);
+        EndDialogOnCloseRequest(dialog);
         return 0;
     }
     return FALSE;

@@ -5,3 +5,4 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 void ShowPendingPosition();
 void ShowPendingSize();
 void PairDialogAboveDragWindow();
+void EndDialogOnCloseRequest(HWND dialog);

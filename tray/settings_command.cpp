@@ -24,14 +24,7 @@ constexpr Gdiplus::ARGB kDragEyeColor = 0xFF000000;   // opaque black
 // apart from its procedure.
 bool RegisterDragWindowClass()
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DragWindowProc;
-    windowClass.hInstance = g_app.hInstance;
-    windowClass.hIcon = g_app.hAppIcon;
-    windowClass.hIconSm = g_app.hAppIcon;
-    windowClass.lpszClassName = kDragClassName;
-    g_app.atomDragClass = RegisterClassExW(&windowClass);
+    g_app.atomDragClass = RegisterHelperWindowClass(kDragClassName, DragWindowProc);
     if (g_app.atomDragClass == 0) {
         ReportError(nullptr, kMsgDragClass, GetLastError());
         return false;

@@ -5,16 +5,24 @@
 
 // Registers the class of the hidden work windows into atomWorkClass. The
 // caller reports a failure, with the code GetLastError() gives right after.
-bool RegisterWorkWindowClass()
+// A class for the program's helper windows: no extra bytes, no cursor, no
+// background, the application icon as large and small icon. The work
+// windows and the drag window differ only in name and procedure.
+ATOM RegisterHelperWindowClass(const wchar_t* name, WNDPROC procedure)
 {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = WorkWindowProc;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = g_app.hInstance;
     windowClass.hIcon = g_app.hAppIcon;
     windowClass.hIconSm = g_app.hAppIcon;
-    windowClass.lpszClassName = kWorkClassName;
-    g_app.atomWorkClass = RegisterClassExW(&windowClass);
+    windowClass.lpszClassName = name;
+    return RegisterClassExW(&windowClass);
+}
+
+bool RegisterWorkWindowClass()
+{
+    g_app.atomWorkClass = RegisterHelperWindowClass(kWorkClassName, WorkWindowProc);
     return g_app.atomWorkClass != 0;
 }
 

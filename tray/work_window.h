@@ -3,6 +3,7 @@
 
 // Hidden, never shown WS_POPUP windows that ignore WM_CLOSE: the popup
 // menu's foreground owner and the settings windows' alternating owners.
+ATOM RegisterHelperWindowClass(const wchar_t* name, WNDPROC procedure);
 bool RegisterWorkWindowClass();
 void UnregisterWorkWindowClass();
 HWND CreateWorkWindow();

@@ -13,6 +13,7 @@
 // demand would do as well.
 #include <windows.h>
 #include <shellapi.h>
+#include <objbase.h>
 
 #include <cwchar>
 #include <vector>
@@ -574,6 +575,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         return kExitBadCommandLine;
     if (FindWindowW(kProgmanClass, nullptr))
         return kExitShellPresent;
+    // Wine gives a thread that enters COM (as some system components do on
+    // their own, later) a hidden top-level window. Entering COM before any
+    // desktop window exists keeps that window below "Progman", where it
+    // cannot come between the desktop's layers.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     g_shell.controlMessage = RegisterWindowMessageW(kControlMessageName);
     g_shell.screen = ReadVirtualScreen();
     g_shell.labelFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
