@@ -13,9 +13,9 @@ need make make
 need i686-w64-mingw32-g++-posix g++-mingw-w64-i686-posix
 need i686-w64-mingw32-windres binutils-mingw-w64-i686
 need Xvfb xvfb
-need xcompmgr xcompmgr
 need xdpyinfo x11-utils
 need setpriv util-linux
+need useradd passwd
 need_pkg imagemagick
 need_pkg googletest
 need_pkg wine

@@ -17,10 +17,9 @@ if [ -n "${DISPLAY:-}" ] && [ "${CI:-}" != true ] && xdpyinfo >/dev/null 2>&1; t
   export TAVREL_USE_DISPLAY=1 TAVREL_WINE_DIR="$root/build/wine-run"
   desktop="/desktop=Tavrel,1280x800"
   exec "$root/scripts/with-wine.sh" bash -c "
-    wine explorer '$desktop' '$bin/standin_shell.exe' --wallpaper=gradient &
-    sleep 2
-    wine explorer '$desktop' '$bin/tavrel.exe'
-    wine explorer '$desktop' cmd /c exit"
+    wine explorer '$desktop' \"\$(winepath -w '$bin/standin_shell.exe')\" --wallpaper=gradient &
+    sleep 3
+    wine explorer '$desktop' \"\$(winepath -w '$bin/tavrel.exe')\""
 fi
 
 rm -rf "$demo"
