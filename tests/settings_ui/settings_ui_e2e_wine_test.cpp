@@ -508,8 +508,9 @@ TEST_F(NumericDialogTest, OpensAtTheButtonWithTheCurrentValuesAndFiltersTyping)
     EXPECT_TRUE(WaitFor([&] { return ControlText(numeric, IDC_VALUE_Y) == L"123456789012345"; }))
         << Narrow(ControlText(numeric, IDC_VALUE_Y));
 
-    // Cancel hands nothing over.
-    ClickControl(numeric, IDCANCEL);
+    // Cancel hands nothing over (given as the command, for the same reason
+    // as in CloseSettingsByCommand).
+    PressDialogButton(numeric, IDCANCEL);
     EXPECT_TRUE(WaitUntilGone(numeric));
     EXPECT_EQ(Fields(), (std::vector<std::wstring>{ L"120", L"60", L"315", L"200" }));
     EXPECT_FALSE(ControlEnabled(ui.dialog, IDC_APPLY));

@@ -293,13 +293,16 @@ bool ConfirmColor(HWND colorDialog, COLORREF color)
     const bool shown = ControlText(colorDialog, kColorRedField) == std::to_wstring(GetRValue(color)) &&
                        ControlText(colorDialog, kColorGreenField) == std::to_wstring(GetGValue(color)) &&
                        ControlText(colorDialog, kColorBlueField) == std::to_wstring(GetBValue(color));
-    ClickControl(colorDialog, IDOK);
+    // The colour dialog's OK is given as its command: under Wine a redraw of
+    // the eyes can lift the shell's window over the dialogs, where a click
+    // on the button would land on the shell instead.
+    PressDialogButton(colorDialog, IDOK);
     return shown && WaitUntilGone(colorDialog);
 }
 
 void ConfirmColorUnchanged(HWND colorDialog)
 {
-    ClickControl(colorDialog, IDOK);
+    PressDialogButton(colorDialog, IDOK);
     WaitUntilGone(colorDialog);
 }
 
