@@ -11,30 +11,17 @@
 #include "app/error_text.h"
 #include "app/messages.h"
 #include "app/settings_record.h"
+#include "tests/support/settings_ui_support.h"
+#include "tests/support/win_test_support.h"
+
+using wine_test::BinFolder;
+using wine_test::FindMessageBox;
+using wine_test::MessageBoxText;
+using wine_test::PressOk;
+using wine_test::SystemErrorText;
+using settings_ui_test::FileBytes;
 
 namespace {
-
-std::wstring BinFolder()
-{
-    wchar_t path[MAX_PATH * 4];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    std::wstring s(path, n);
-    return s.substr(0, s.rfind(L'\\') + 1);
-}
-
-std::vector<uint8_t> ReadBytes(const std::wstring& path)
-{
-    std::vector<uint8_t> bytes;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return bytes;
-    uint8_t buffer[256];
-    DWORD got = 0;
-    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    CloseHandle(f);
-    return bytes;
-}
 
 void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
 {
@@ -52,39 +39,9 @@ std::vector<uint8_t> Encoded(const Settings& s)
     return std::vector<uint8_t>(bytes, bytes + kSettingsFileSize);
 }
 
-std::wstring SystemText(DWORD code)
-{
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring s = text ? text : L"";
-    if (text)
-        LocalFree(text);
-    return s;
-}
-
-struct BoxSearch {
-    DWORD pid;
-    HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<BoxSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    wchar_t cls[16] = {};
-    GetClassNameW(window, cls, 16);
-    if (pid == search->pid && std::wstring(cls) == L"#32770" && IsWindowVisible(window)) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 struct ProbeRun {
     DWORD exitCode = STILL_ACTIVE;
-    std::vector<std::wstring> boxes;  // "caption|text" of every box shown
+    std::vector<std::wstring> boxes;  // the text of every "Tavrel" box shown
 };
 
 // Runs the probe and answers every message box it shows with OK, keeping
@@ -103,15 +60,11 @@ ProbeRun RunProbe(const std::wstring& exe, const std::wstring& args)
     for (int waited = 0; waited < 20000; waited += 50) {
         if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0)
             break;
-        BoxSearch search{ pi.dwProcessId, nullptr };
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.box == nullptr)
+        HWND box = FindMessageBox(pi.dwProcessId);
+        if (box == nullptr)
             continue;
-        wchar_t caption[64] = {}, text[1024] = {};
-        GetWindowTextW(search.box, caption, 64);
-        GetDlgItemTextW(search.box, 0xFFFF, text, 1024);
-        run.boxes.push_back(std::wstring(caption) + L"|" + text);
-        PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+        run.boxes.push_back(MessageBoxText(box));
+        PressOk(box);
         Sleep(200);
     }
     if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
@@ -125,25 +78,13 @@ ProbeRun RunProbe(const std::wstring& exe, const std::wstring& args)
     return run;
 }
 
-std::wstring AsShown(const std::wstring& caption, const std::wstring& text)
-{
-    return caption + L"|" + text;
-}
-
-std::wstring Trimmed(std::wstring s)
-{
-    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r'))
-        s.pop_back();
-    return s;
-}
-
 class SettingsFileTest : public testing::Test {
 protected:
     void SetUp() override
     {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
         std::string name = info->name();
-        root_ = BinFolder() + L"testtmp\\settings_" + std::wstring(name.begin(), name.end()) + L"\\";
+        root_ = BinFolder() + L"\\testtmp\\settings_" + std::wstring(name.begin(), name.end()) + L"\\";
         RemoveFolder(root_);
         CreateFolders(root_);
         Place(root_);
@@ -155,7 +96,7 @@ protected:
     {
         folder_ = folder;
         probe_ = folder + L"settings_probe.exe";
-        ASSERT_TRUE(CopyFileW((BinFolder() + L"settings_probe.exe").c_str(), probe_.c_str(), FALSE))
+        ASSERT_TRUE(CopyFileW((BinFolder() + L"\\settings_probe.exe").c_str(), probe_.c_str(), FALSE))
             << "error " << GetLastError();
     }
 
@@ -208,7 +149,7 @@ protected:
     std::vector<long> Result() const
     {
         std::vector<long> values;
-        std::vector<uint8_t> text = ReadBytes(folder_ + L"probe.out");
+        std::vector<uint8_t> text = FileBytes(folder_ + L"probe.out");
         std::string s(text.begin(), text.end());
         size_t pos = 0;
         while (pos < s.size()) {
@@ -253,8 +194,8 @@ TEST_F(SettingsFileTest, FileHeldOpenWithoutSharingGivesTheReadingMessage)
 
     EXPECT_EQ(run.exitCode, 1u);
     ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0], AsShown(kAppCaption, ComposeErrorText(kMsgSettingsRead, SystemText(ERROR_SHARING_VIOLATION).c_str())));
-    EXPECT_FALSE(Trimmed(SystemText(ERROR_SHARING_VIOLATION)).empty());
+    EXPECT_EQ(run.boxes[0], ComposeErrorText(kMsgSettingsRead, SystemErrorText(ERROR_SHARING_VIOLATION).c_str()));
+    EXPECT_FALSE(SystemErrorText(ERROR_SHARING_VIOLATION).empty());
 }
 
 TEST_F(SettingsFileTest, SaveWritesExactlyTheRecordBytes)
@@ -263,7 +204,7 @@ TEST_F(SettingsFileTest, SaveWritesExactlyTheRecordBytes)
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(run.boxes.empty());
     const Settings expected = { kSettingsTag, -7, 9, 500, 260, 0x0000FF, 0xEEDDCC, 0x010203 };
-    const std::vector<uint8_t> bytes = ReadBytes(Dat());
+    const std::vector<uint8_t> bytes = FileBytes(Dat());
     ASSERT_EQ(bytes.size(), 32u);
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 4), (std::vector<uint8_t>{ 0x2A, 0xAA, 0x01, 0x00 }));
     EXPECT_EQ(bytes, Encoded(expected));
@@ -278,7 +219,7 @@ TEST_F(SettingsFileTest, SaveReplacesALongerOldFileWhole)
     WriteBytes(Dat(), old);
     ProbeRun run = RunProbe(probe_, L"save 1 2 300 150 0 0xFFFFFF 0");
     EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(ReadBytes(Dat()).size(), 32u);
+    EXPECT_EQ(FileBytes(Dat()).size(), 32u);
 }
 
 // A read-only file and a file another process holds open both refuse the
@@ -310,8 +251,8 @@ TEST_F(SettingsFileTest, RefusedSaveKeepsTheOldFileWhole)
 
         EXPECT_EQ(run.exitCode, 1u);
         ASSERT_EQ(run.boxes.size(), 1u);
-        EXPECT_EQ(run.boxes[0], AsShown(kAppCaption, ComposeErrorText(kMsgSettingsWrite, SystemText(c.code).c_str())));
-        EXPECT_EQ(ReadBytes(Dat()), Encoded(kStored));
+        EXPECT_EQ(run.boxes[0], ComposeErrorText(kMsgSettingsWrite, SystemErrorText(c.code).c_str()));
+        EXPECT_EQ(FileBytes(Dat()), Encoded(kStored));
         EXPECT_EQ(Files(), (std::vector<std::wstring>{ L"probe.out", L"settings_probe.exe", L"tavrel.dat" }));
     }
 }
