@@ -2,7 +2,7 @@
 # `make test` builds everything and runs every test. Both install what they
 # need first, when it is missing.
 
-.PHONY: all deps build build-host build-win32 test run bench demo clean
+.PHONY: all deps build build-host build-win32 build-win64 test run bench dist clean
 
 all: build
 
@@ -17,17 +17,23 @@ build-win32: deps
 	cmake --preset win32 >/dev/null
 	cmake --build --preset win32
 
-build: build-host build-win32
+build-win64: deps
+	cmake --preset win64 >/dev/null
+	cmake --build --preset win64
+
+build: build-host build-win32 build-win64
 
 test: build
-	ctest --preset host
-	scripts/with-wine.sh ctest --preset win32
+	@scripts/test.sh
 
-run: build-win32
-	scripts/run.sh
+run: build-win32 build-win64
+	@scripts/run.sh
 
-bench: build-win32
-	scripts/with-wine.sh scripts/wine-as-tester.sh build/win32/bin/eye_bench.exe
+bench: build-win32 build-win64
+	@scripts/bench.sh
+
+dist: build-win32 build-win64
+	@scripts/dist.sh
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -31,9 +31,18 @@ add_library(tavrel_win STATIC
 target_link_libraries(tavrel_win PUBLIC tavrel_app)
 target_compile_options(tavrel_win PRIVATE ${TAVREL_WARNINGS})
 
+# The manifest names the processor architecture of the build it is in.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TAVREL_MANIFEST_ARCH amd64)
+else()
+  set(TAVREL_MANIFEST_ARCH x86)
+endif()
+configure_file(res/tavrel.manifest.in ${CMAKE_BINARY_DIR}/res/tavrel.manifest @ONLY)
+
 add_executable(tavrel WIN32 app/main.cpp res/tavrel.rc)
+target_include_directories(tavrel PRIVATE ${CMAKE_BINARY_DIR}/res)
 target_link_libraries(tavrel PRIVATE tavrel_win)
-target_link_options(tavrel PRIVATE -municode)
+target_link_options(tavrel PRIVATE -municode -s)
 target_compile_options(tavrel PRIVATE ${TAVREL_WARNINGS})
 
 # Test support: a console program that runs the settings file code beside

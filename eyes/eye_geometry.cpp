@@ -1,6 +1,14 @@
 #include "eyes/eye_geometry.h"
 
+#include <cfloat>
 #include <cmath>
+
+// Every build must place the pupils on the same pixels, so the arithmetic
+// here is IEEE double precision, evaluated in doubles. A 32-bit x86 build
+// that does its floating-point work on the x87 unit keeps intermediate
+// results at 80 bits and lands some pupils one pixel off; it must be built
+// to use SSE2 instead.
+static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must be evaluated in double precision");
 
 namespace {
 

@@ -10,22 +10,33 @@
 # settings, and leaves screenshots and a contact sheet in build/demo/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bin="$root/build/win32/bin"
+. "$root/scripts/machine.sh"
+# The 32-bit program is the main product; where this machine cannot run it,
+# the 64-bit one shows the same.
+if win32_runs; then
+  build=win32
+  echo "Running the 32-bit tavrel.exe (build/win32/bin)."
+else
+  build=win64
+  echo "Running the 64-bit tavrel.exe (build/win64/bin): $win32_reason."
+fi
+bin="$root/build/$build/bin"
 demo="$root/build/demo"
+wine_="$root/scripts/wine-as-tester.sh --$build"
 
 if [ -n "${DISPLAY:-}" ] && [ "${CI:-}" != true ] && xdpyinfo >/dev/null 2>&1; then
   export TAVREL_USE_DISPLAY=1 TAVREL_WINE_DIR="$root/build/wine-run"
   desktop="/desktop=Tavrel,1280x800"
   exec "$root/scripts/with-wine.sh" bash -c "
-    wine explorer '$desktop' \"\$(winepath -w '$bin/standin_shell.exe')\" --wallpaper=gradient &
+    $wine_ explorer '$desktop' 'Z:${bin//\//\\}\\standin_shell.exe' --wallpaper=gradient &
     sleep 3
-    wine explorer '$desktop' \"\$(winepath -w '$bin/tavrel.exe')\""
+    $wine_ explorer '$desktop' 'Z:${bin//\//\\}\\tavrel.exe'"
 fi
 
 rm -rf "$demo"
 mkdir -p "$demo"
 chmod a+rwx "$demo"
-"$root/scripts/with-wine.sh" "$root/scripts/wine-as-tester.sh" "$bin/demo_driver.exe" "Z:${demo//\//\\}"
+"$root/scripts/with-wine.sh" $wine_ "$bin/demo_driver.exe" "Z:${demo//\//\\}"
 shopt -s nullglob
 shots=("$demo"/*.bmp)
 [ ${#shots[@]} -gt 0 ] || { echo "the demo took no screenshots" >&2; exit 1; }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command with a private Wine environment: its own Xvfb display, its
-# own 32-bit prefix (created once with wineboot), and one persistent
+# own 64-bit prefix (created once with wineboot; 32-bit programs run in it
+# too, as on 64-bit Windows, where this machine can run them), and one persistent
 # wineserver for the whole command, so that each Windows program started by
 # the command does not pay Wine's start-up. Afterwards the display and the
 # server that this script started are stopped, by their own process ids.
@@ -31,11 +32,10 @@ if [ "$(id -u)" -eq 0 ] && [ "${TAVREL_USE_DISPLAY:-0}" != 1 ]; then
   export HOME="$wine_dir/home"
 fi
 wine_() { "$as_tester" "$@"; }
-wineserver_() { TAVREL_WINE=wineserver "$as_tester" "$@"; }
-wineboot_() { TAVREL_WINE=wineboot "$as_tester" "$@"; }
+wineserver_() { TAVREL_WINE=/usr/lib/wine/wineserver "$as_tester" "$@"; }
 
 export WINEPREFIX="$wine_dir/prefix"
-export WINEARCH=win32
+export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer dialogs during wineboot.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -72,20 +72,20 @@ if [ "${TAVREL_USE_DISPLAY:-0}" != 1 ]; then
 fi
 
 # The prefix's settings; raise the number when they change, so that an
-# existing prefix takes them on.
-prefix_version=3
-if [ ! -f "$wine_dir/prefix.ready" ]; then
-  echo "Creating the Wine prefix in $WINEPREFIX (once)"
-  rm -rf "$WINEPREFIX"
-  wineboot_ -i >/dev/null 2>&1 </dev/null
-fi
+# existing prefix is made anew with them.
+prefix_version=4-win64
 if [ "$(cat "$wine_dir/prefix.ready" 2>/dev/null)" != "$prefix_version" ]; then
+  echo "Creating the Wine prefix in $WINEPREFIX (once)"
+  rm -rf "$WINEPREFIX" "$wine_dir/prefix.ready"
+  wine_ wineboot -i >/dev/null 2>&1 </dev/null
   # No crash dialog: a crashing test program must fail, not wait for a click.
   wine_ reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
   # The dialogs ask for "MS UI Gothic", a proportional Japanese font; show
   # them in the installed one that is closest.
-  wine_ reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-    /v 'MS UI Gothic' /t REG_SZ /d 'IPAPGothic' /f >/dev/null 2>&1 </dev/null
+  for view in 64 32; do
+    wine_ reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      /v 'MS UI Gothic' /t REG_SZ /d 'IPAPGothic' /f /reg:$view >/dev/null 2>&1 </dev/null
+  done
   # There is no window manager on the private display: Wine must not wait
   # for one each time a full-screen popup is hidden or destroyed.
   wine_ reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null

@@ -19,6 +19,10 @@ constexpr int kSwatchIds[kSwatchCount] = { IDC_SWATCH_OUTLINE, IDC_SWATCH_EYE_WH
 
 constexpr int kCustomColorCount = 16;
 
+// The colour dialog's record: 36 bytes in the 32-bit program, 72 in the
+// 64-bit one.
+static_assert(sizeof(CHOOSECOLORW) == (sizeof(void*) == 8 ? 72 : 36), "the colour dialog's record");
+
 uint32_t& PendingColor(int index)
 {
     switch (index) {
@@ -134,7 +138,7 @@ void ChooseSwatchColor(HWND dialog, int index)
     uint32_t& pending = PendingColor(index);
     COLORREF customColors[kCustomColorCount] = { pending };
     CHOOSECOLORW choice{};
-    choice.lStructSize = sizeof choice;
+    choice.lStructSize = sizeof(CHOOSECOLORW);
     choice.hwndOwner = dialog;
     choice.rgbResult = pending;
     choice.lpCustColors = customColors;

@@ -10,10 +10,11 @@
 namespace {
 
 // The size of the complete wide-character record up to and including
-// hBalloonIcon, which every system since Vista accepts. The SDK headers
-// give a smaller size when built for older systems.
-constexpr DWORD kTrayIconRecordSize = 956;
-static_assert(sizeof(NOTIFYICONDATAW) == kTrayIconRecordSize, "the headers' record is the full one");
+// hBalloonIcon, which every system since Vista accepts: 956 bytes in the
+// 32-bit program and 976 in the 64-bit one, whose handles are wider. The
+// SDK headers give a smaller record when built for older systems.
+constexpr DWORD kTrayIconRecordSize = sizeof(NOTIFYICONDATAW);
+static_assert(kTrayIconRecordSize == (sizeof(void*) == 8 ? 976 : 956), "the headers' record is the full one");
 
 constexpr UINT kTrayIconId = 1;
 
