@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "app/settings_record.h"
@@ -26,7 +27,6 @@ struct AppState {
     HICON hAppIcon;            // icon 101 at the system's default size
     ATOM atomMainClass;
     ATOM atomEyeClass;
-    HHOOK hMouseHook;          // the low-level mouse hook of eyes/cursor_hook.cpp
 
     // app/settings_file.cpp
     Settings settings;         // the settings in force; changed only by settings_dialog.cpp's apply
@@ -43,11 +43,22 @@ struct AppState {
     Gdiplus::GpGraphics* eyeGraphics;
     Gdiplus::GpSolidFill* pupilBrush;
     bool surfacesMatchSettings;// false after a failed rebuild: nothing is drawn then
+    PupilRect shownPupils[2];  // the pupils of the frame last shown
+    POINT shownPosition;       // where that frame put the eye window, in DesktopHost's client coordinates
+    bool fullFrameNeeded;      // the next frame is drawn and shown whole (after a rebuild or re-attach)
 
     // eyes/cursor_hook.cpp: the system's point conversions for scaled
     // displays, loaded at start-up; null where the system has none.
     BOOL(WINAPI* physicalToLogicalPoint)(HWND, POINT*);
     BOOL(WINAPI* logicalToPhysicalPoint)(HWND, POINT*);
+    // eyes/cursor_hook.cpp: the thread that holds the low-level mouse hook.
+    // Only the members marked "hook thread" are touched by both threads.
+    HANDLE hookThread;
+    DWORD hookThreadId;
+    HHOOK hMouseHook;                      // hook thread: installed and removed there
+    HWND hookWakeTarget;                   // hook thread: MainWindow, fixed before the thread starts
+    std::atomic<uint64_t> latestHookPoint; // hook thread: the newest cursor point, x in the low half
+    std::atomic<bool> hookWakePending;     // hook thread: a wake-up is posted and not yet handled
 
     // eyes/eye_window.cpp
     HWND DesktopHost;          // parent of EyeWindow
@@ -56,6 +67,7 @@ struct AppState {
 
     // tray/main_window.cpp and tray/tray_icon.cpp
     HWND MainWindow;           // created by main.cpp; cleared by its WM_DESTROY
+    bool quitRequested;        // set by RequestQuit; the open dialogs then end with 2 whatever else happens
     NOTIFYICONDATAW TrayIcon;  // hWnd is null while no icon is registered
     HMENU PopupMenu;
     UINT taskbarCreatedMessage;// "TaskbarCreated": the shell's tray came back

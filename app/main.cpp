@@ -2,8 +2,6 @@
 
 #include "app/app_state.h"
 #include "app/class_names.h"
-#include "app/messages.h"
-#include "app/report_error.h"
 #include "app/startup.h"
 #include "eyes/cursor_hook.h"
 #include "eyes/eye_window.h"
@@ -34,17 +32,6 @@ void FindProgman()
     g_app.ProgmanWindow = FindWindowW(kProgmanClassName, nullptr);
 }
 
-bool InstallMouseHook()
-{
-    LoadPointConversions();
-    g_app.hMouseHook = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, g_app.hInstance, 0);
-    if (g_app.hMouseHook == nullptr) {
-        ReportError(nullptr, kMsgMouseHook, GetLastError());
-        return false;
-    }
-    return true;
-}
-
 // The message loop ends when MainWindow is destroyed. An exception that
 // escapes a message handler, such as a failed allocation, ends it too, and
 // the program then shuts down as after a quit.
@@ -61,14 +48,14 @@ void RunMessageLoop()
 // Runs the program from the first start to its orderly end: the single
 // instance guard, the shell's desktop windows, everything the program
 // shows, the mouse hook and the message loop, then the release of it all.
-// No failure is retried, and the exit code is always 0.
+// The hook goes first, before anything it could wake is released. No
+// failure is retried, and the exit code is always 0.
 void RunFirstInstance()
 {
     FindProgman();
-    if (FindDesktopHost() && InitApplication() && InstallMouseHook()) {
+    if (FindDesktopHost() && InitApplication() && StartCursorTracking()) {
         RunMessageLoop();
-        UnhookWindowsHookEx(g_app.hMouseHook);
-        g_app.hMouseHook = nullptr;
+        StopCursorTracking();
     }
     Shutdown();
 }

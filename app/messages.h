@@ -2,7 +2,12 @@
 // Every text that the program shows in a message box, in one place. The
 // dialog and menu texts live in res/tavrel.rc.
 
+#include "res/resource_ids.h"
+
 constexpr const wchar_t* kAppCaption = L"Tavrel";
+
+// The settings dialog's title, spelled out once in res/resource_ids.h.
+constexpr const wchar_t* kSettingsTitle = L"" SETTINGS_TITLE;
 
 constexpr const wchar_t* kMsgAppIcon = L"アプリケーション アイコンをロードできません。";
 constexpr const wchar_t* kMsgModuleFileName = L"GetModuleFileName() でエラーが発生しました。";

@@ -36,7 +36,7 @@ bool BuildSettingsPath()
     wchar_t* modulePath = GetExecutablePath();
     if (modulePath == nullptr)
         return false;
-    const std::wstring path = SettingsPathBeside(modulePath);
+    const std::wstring path = FileBeside(modulePath, kSettingsFileName);
     delete[] modulePath;
     g_app.settingsPath = new wchar_t[path.size() + 1];
     path.copy(g_app.settingsPath, path.size());
@@ -44,13 +44,19 @@ bool BuildSettingsPath()
     return true;
 }
 
-// Writes the record into a new file beside "tavrel.dat", through to the
-// disk. Returns the system error code, or 0 when the file is complete.
-DWORD WriteTemporaryFile(const std::wstring& tempPath, const uint8_t (&bytes)[kSettingsFileSize])
+std::wstring TemporaryPath()
 {
-    HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    return FileBeside(g_app.settingsPath, kSettingsTempFileName);
+}
+
+// Writes the 32 bytes into a file and through to the disk. Returns the
+// system error code, or 0 when the file is complete; created tells whether
+// the file could be opened at all.
+DWORD WriteRecordFile(const wchar_t* path, const uint8_t (&bytes)[kSettingsFileSize], bool& created)
+{
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    created = file != INVALID_HANDLE_VALUE;
+    if (!created)
         return GetLastError();
     DWORD written = 0;
     DWORD error = ERROR_SUCCESS;
@@ -80,6 +86,25 @@ DWORD CheckSettingsFileWritable()
     return ERROR_SUCCESS;
 }
 
+// Puts the complete temporary file in the place of "tavrel.dat". An
+// existing file is replaced so that it keeps its own attributes and access
+// rights; a missing one is simply the renamed temporary file.
+DWORD ReplaceSettingsFile(const std::wstring& tempPath)
+{
+    DWORD error = CheckSettingsFileWritable();
+    if (error != ERROR_SUCCESS)
+        return error;
+    if (ReplaceFileW(g_app.settingsPath, tempPath.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr))
+        return ERROR_SUCCESS;
+    error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND)
+        return error;
+    if (MoveFileExW(tempPath.c_str(), g_app.settingsPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return ERROR_SUCCESS;
+    return GetLastError();
+}
+
 } // namespace
 
 // Builds the path of "tavrel.dat" beside the executable and reads the
@@ -90,6 +115,9 @@ bool LoadSettings()
 {
     if (!BuildSettingsPath())
         return false;
+    // A save that was cut short, by a crash or a power failure, may have
+    // left its temporary file behind; "tavrel.dat" itself is whole.
+    DeleteFileW(TemporaryPath().c_str());
 
     HANDLE file = CreateFileW(g_app.settingsPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -119,25 +147,28 @@ bool LoadSettings()
 // Writes the 32 bytes of the settings. They go to a temporary file in the
 // same folder first, which then replaces "tavrel.dat" in one step, so that a
 // failed or interrupted save leaves the old file whole instead of truncated.
-// The temporary file is removed on every failure. The settings stay in force
-// in memory whatever happens; a failure is reported, owned by the given
-// window.
+// Where the folder takes no new file, the record is written in place, as
+// the only way left. The temporary file is removed on every failure. The
+// settings stay in force in memory whatever happens; a failure is reported,
+// owned by the given window.
 bool SaveSettings(HWND owner)
 {
     g_app.settings.tag = kSettingsTag;
     uint8_t bytes[kSettingsFileSize];
     EncodeSettings(g_app.settings, bytes);
 
-    const std::wstring tempPath = std::wstring(g_app.settingsPath) + L"." +
-                                  std::to_wstring(GetCurrentProcessId()) + L".tmp";
-    DWORD error = WriteTemporaryFile(tempPath, bytes);
-    if (error == ERROR_SUCCESS)
-        error = CheckSettingsFileWritable();
-    if (error == ERROR_SUCCESS && !MoveFileExW(tempPath.c_str(), g_app.settingsPath,
-                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
+    const std::wstring tempPath = TemporaryPath();
+    bool created = false;
+    DWORD error = WriteRecordFile(tempPath.c_str(), bytes, created);
+    if (!created) {
+        error = WriteRecordFile(g_app.settingsPath, bytes, created);
+    } else {
+        if (error == ERROR_SUCCESS)
+            error = ReplaceSettingsFile(tempPath);
+        if (error != ERROR_SUCCESS)
+            DeleteFileW(tempPath.c_str());
+    }
     if (error != ERROR_SUCCESS) {
-        DeleteFileW(tempPath.c_str());
         ReportError(owner, kMsgSettingsWrite, error);
         return false;
     }

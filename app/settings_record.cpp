@@ -82,11 +82,11 @@ bool ModulePathTruncated(uint32_t returnedLength, uint32_t bufferSize, uint32_t 
     return returnedLength >= bufferSize || lastError == kErrorInsufficientBuffer;
 }
 
-// "tavrel.dat" in the folder of the given executable path: everything up to
-// and including the last backslash, then the file name.
-std::wstring SettingsPathBeside(const std::wstring& modulePath)
+// A file in the folder of the given executable path: everything up to and
+// including the last backslash, then the file's name.
+std::wstring FileBeside(const std::wstring& modulePath, const wchar_t* name)
 {
     size_t slash = modulePath.rfind(L'\\');
     size_t keep = slash == std::wstring::npos ? 0 : slash + 1;
-    return modulePath.substr(0, keep) + L"tavrel.dat";
+    return modulePath.substr(0, keep) + name;
 }

@@ -39,4 +39,10 @@ constexpr uint32_t kModulePathGrowth = 64;
 constexpr uint32_t kErrorInsufficientBuffer = 122;
 bool ModulePathTruncated(uint32_t returnedLength, uint32_t bufferSize, uint32_t lastError);
 
-std::wstring SettingsPathBeside(const std::wstring& modulePath);
+// The settings file, and the file a save writes first, which then takes
+// its place. The second name is no longer than the first, so that a path
+// the one fits in always fits the other.
+constexpr const wchar_t* kSettingsFileName = L"tavrel.dat";
+constexpr const wchar_t* kSettingsTempFileName = L"tavrel.tmp";
+
+std::wstring FileBeside(const std::wstring& modulePath, const wchar_t* name);

@@ -13,6 +13,7 @@
 #include "res/resource_ids.h"
 #include "tray/main_window.h"
 #include "tray/tray_icon.h"
+#include "tray/work_window.h"
 
 namespace {
 
@@ -97,6 +98,7 @@ bool InitApplication()
 void Shutdown()
 {
     RemoveTrayIconAndMenu();
+    UnregisterWorkWindowClass();
     FreeSettingsPath();
     if (g_app.atomMainClass != 0) {
         if (g_app.MainWindow != nullptr)

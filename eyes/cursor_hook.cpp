@@ -1,6 +1,8 @@
 #include "eyes/cursor_hook.h"
 
 #include "app/app_state.h"
+#include "app/messages.h"
+#include "app/report_error.h"
 #include "eyes/eye_renderer.h"
 #include "eyes/point_scale.h"
 
@@ -70,14 +72,104 @@ POINT HookPointToLogical(POINT physical)
     return { logical.x, logical.y };
 }
 
-// Every mouse movement redraws the eyes at once while the eye window
-// exists; the event itself always goes on to the next hook unchanged, also
-// when it is injected by another program.
+namespace {
+
+uint64_t PackPoint(POINT point)
+{
+    return uint64_t(uint32_t(point.x)) | uint64_t(uint32_t(point.y)) << 32;
+}
+
+POINT UnpackPoint(uint64_t packed)
+{
+    return { LONG(int32_t(uint32_t(packed))), LONG(int32_t(uint32_t(packed >> 32))) };
+}
+
+// The hook thread does nothing but hold the hook: the system calls the hook
+// procedure while this thread waits for messages, and waits for it to
+// return before it passes the event on to the rest of the desktop.
+DWORD WINAPI HookThreadProc(void* ready)
+{
+    MSG message;
+    PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    g_app.hMouseHook = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, g_app.hInstance, 0);
+    const DWORD error = g_app.hMouseHook != nullptr ? ERROR_SUCCESS : GetLastError();
+    SetEvent(static_cast<HANDLE>(ready));
+    if (g_app.hMouseHook == nullptr)
+        return error;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    UnhookWindowsHookEx(g_app.hMouseHook);
+    g_app.hMouseHook = nullptr;
+    return ERROR_SUCCESS;
+}
+
+} // namespace
+
+// Installs the low-level mouse hook on a thread of its own and waits until
+// it is in place. A failure is reported with the hook thread's error code.
+bool StartCursorTracking()
+{
+    LoadPointConversions();
+    g_app.hookWakeTarget = g_app.MainWindow;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (ready != nullptr)
+        g_app.hookThread = CreateThread(nullptr, 0, HookThreadProc, ready, 0, &g_app.hookThreadId);
+    if (g_app.hookThread == nullptr) {
+        const DWORD error = GetLastError();
+        if (ready != nullptr)
+            CloseHandle(ready);
+        ReportError(nullptr, kMsgMouseHook, error);
+        return false;
+    }
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+    if (g_app.hMouseHook != nullptr)
+        return true;
+    WaitForSingleObject(g_app.hookThread, INFINITE);
+    DWORD error = ERROR_SUCCESS;
+    GetExitCodeThread(g_app.hookThread, &error);
+    CloseHandle(g_app.hookThread);
+    g_app.hookThread = nullptr;
+    ReportError(nullptr, kMsgMouseHook, error);
+    return false;
+}
+
+// Ends the hook thread, which removes the hook on its way out, and waits
+// for it, so that no wake-up can arrive once the drawing surfaces go.
+void StopCursorTracking()
+{
+    if (g_app.hookThread == nullptr)
+        return;
+    PostThreadMessageW(g_app.hookThreadId, WM_QUIT, 0, 0);
+    WaitForSingleObject(g_app.hookThread, INFINITE);
+    CloseHandle(g_app.hookThread);
+    g_app.hookThread = nullptr;
+    g_app.hookThreadId = 0;
+}
+
+// On the GUI thread, for the hook's wake-up: the eyes look at the newest
+// point. The wake-up is marked handled before the point is read, so a move
+// that comes in meanwhile posts a wake-up of its own.
+void DrawLatestCursor()
+{
+    g_app.hookWakePending.store(false);
+    const POINT physical = UnpackPoint(g_app.latestHookPoint.load());
+    if (g_app.EyeWindow != nullptr)
+        RenderEyes(HookPointToLogical(physical));
+}
+
+// Runs on the hook thread for every mouse event of the desktop, which waits
+// for it: it only keeps the newest point of a movement and wakes the GUI
+// thread, at most one wake-up at a time, and passes every event on
+// unchanged, also when it was injected by another program. Nothing here
+// allocates or can throw.
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HC_ACTION && wParam == WM_MOUSEMOVE && g_app.EyeWindow != nullptr) {
+    if (code == HC_ACTION && wParam == WM_MOUSEMOVE) {
         const MSLLHOOKSTRUCT* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-        RenderEyes(HookPointToLogical(event->pt));
+        g_app.latestHookPoint.store(PackPoint(event->pt));
+        if (!g_app.hookWakePending.exchange(true) && !PostMessageW(g_app.hookWakeTarget, kCursorMoved, 0, 0))
+            g_app.hookWakePending.store(false);
     }
-    return CallNextHookEx(g_app.hMouseHook, code, wParam, lParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -1,6 +1,13 @@
 #pragma once
 #include <windows.h>
 
+// Posted by the hook thread to MainWindow when the cursor has moved and no
+// such wake-up is pending yet. Modal loops deliver it too.
+constexpr UINT kCursorMoved = WM_APP + 2;
+
+bool StartCursorTracking();
+void StopCursorTracking();
+void DrawLatestCursor();
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 
 // The hook's point is in physical pixels, everything else in the program's

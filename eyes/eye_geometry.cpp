@@ -98,3 +98,36 @@ void PlacePupils(const EyeGeometry& g, int32_t x, int32_t y, int32_t height,
         p.ellipseHeight = g.pupilHeight - 1;
     }
 }
+
+bool SamePupils(const PupilRect (&a)[2], const PupilRect (&b)[2])
+{
+    for (int eye = 0; eye < 2; ++eye) {
+        if (a[eye].left != b[eye].left || a[eye].top != b[eye].top || a[eye].ellipseWidth != b[eye].ellipseWidth ||
+            a[eye].ellipseHeight != b[eye].ellipseHeight)
+            return false;
+    }
+    return true;
+}
+
+// The pixels that the anti-aliased fill of a pupil can change. Pixel
+// centres lie on whole coordinates, so the ellipse inscribed in (left, top,
+// width, height) reaches into the pixels from left to left + width; two more
+// on every side leave room for any rounding of the edge. Clipped to the
+// window of the given size.
+PixelArea PupilPaintArea(const PupilRect& pupil, int32_t width, int32_t height)
+{
+    constexpr int32_t kMargin = 2;
+    PixelArea area{ pupil.left - kMargin, pupil.top - kMargin, pupil.left + pupil.ellipseWidth + 1 + kMargin,
+                    pupil.top + pupil.ellipseHeight + 1 + kMargin };
+    area.left = area.left < 0 ? 0 : area.left;
+    area.top = area.top < 0 ? 0 : area.top;
+    area.right = area.right > width ? width : area.right;
+    area.bottom = area.bottom > height ? height : area.bottom;
+    return area;
+}
+
+PixelArea UniteAreas(const PixelArea& a, const PixelArea& b)
+{
+    return { a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+             a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom };
+}

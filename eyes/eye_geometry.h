@@ -31,6 +31,15 @@ struct PupilRect {
     int32_t ellipseHeight;
 };
 
+// A block of pixels of the eye window, [left, right) x [top, bottom), in
+// picture coordinates (top row 0).
+struct PixelArea {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
 EyeGeometry DeriveEyeGeometry(int32_t width, int32_t height);
 OutlineRing DeriveOutlineRing(const EyeGeometry& geometry, int32_t height);
 int32_t EyeWidthFor(int32_t width);
@@ -40,3 +49,7 @@ int32_t EyeWidthFor(int32_t width);
 // is (x, y) and its height is height.
 void PlacePupils(const EyeGeometry& geometry, int32_t x, int32_t y, int32_t height,
                  int32_t cursorX, int32_t cursorY, PupilRect (&pupils)[2]);
+
+bool SamePupils(const PupilRect (&a)[2], const PupilRect (&b)[2]);
+PixelArea PupilPaintArea(const PupilRect& pupil, int32_t width, int32_t height);
+PixelArea UniteAreas(const PixelArea& a, const PixelArea& b);

@@ -19,7 +19,7 @@ using namespace Gdiplus::DllExports;
 namespace {
 
 // Every frame is blended by its own per-pixel alpha.
-BLENDFUNCTION kEyeBlend = { AC_SRC_OVER, 0, 255, AC_SRC_ALPHA };
+const BLENDFUNCTION kEyeBlend = { AC_SRC_OVER, 0, 255, AC_SRC_ALPHA };
 
 constexpr ARGB kMaskWhite = 0xFFFFFFFF;
 
@@ -249,6 +249,7 @@ bool CreateEyeSurfaces()
     if (g_app.pupilBrush == nullptr)
         return false;
     g_app.surfacesMatchSettings = SurfacesComplete();
+    g_app.fullFrameNeeded = true;
     return true;
 }
 
@@ -284,32 +285,101 @@ void BuildEyeBackground()
     FillIntoBackground(PixelFormat32bppPARGB, ColorRefToArgb(s.eyeWhiteColor & kColorRefBits), inner);
 }
 
-// One frame for a cursor at a screen point: the background, the two pupils
-// looking at the cursor, and the layered update that shows the frame and
-// puts the eye window at the settings' rectangle. It runs inside the mouse
-// hook for every movement, so it allocates nothing and rebuilds nothing.
-// While the surfaces do not match the settings, after a failed rebuild, it
-// draws nothing at all.
-void RenderEyes(POINT cursor)
+// Decides the frame for a cursor at a screen point: the pupils looking at
+// it, the eye window's place in the host's client coordinates, and whether
+// the frame is drawn whole or only where the pupils were and go. Returns
+// false when the frame would show exactly what is shown already, and when
+// nothing may be drawn: after a failed rebuild, and while there is no eye
+// window, which will be given a whole frame when it is made again.
+bool PlanFrame(POINT cursor, FramePlan& plan)
 {
-    if (!g_app.surfacesMatchSettings)
-        return;
+    if (!g_app.surfacesMatchSettings || g_app.EyeWindow == nullptr) {
+        g_app.fullFrameNeeded = true;
+        return false;
+    }
     const Settings& s = g_app.settings;
-    GdiFlush();
-    std::memcpy(g_app.eyeBits, g_app.backgroundPixels, size_t(g_app.eyeGeometry.pixelCount) * 4);
+    PlacePupils(g_app.eyeGeometry, s.x, s.y, s.height, cursor.x, cursor.y, plan.pupils);
+    plan.position = { s.x, s.y };
+    ScreenToClient(g_app.DesktopHost, &plan.position);
+    plan.full = g_app.fullFrameNeeded || plan.position.x != g_app.shownPosition.x ||
+                plan.position.y != g_app.shownPosition.y;
+    if (!plan.full && SamePupils(plan.pupils, g_app.shownPupils))
+        return false;
+    for (int eye = 0; eye < 2; ++eye) {
+        plan.restored[eye] = UniteAreas(PupilPaintArea(g_app.shownPupils[eye], s.width, s.height),
+                                        PupilPaintArea(plan.pupils[eye], s.width, s.height));
+    }
+    plan.dirty = UniteAreas(plan.restored[0], plan.restored[1]);
+    return true;
+}
 
-    PupilRect pupils[2];
-    PlacePupils(g_app.eyeGeometry, s.x, s.y, s.height, cursor.x, cursor.y, pupils);
-    for (const PupilRect& pupil : pupils)
+// Puts the background under the frame: all of it for a whole frame, else
+// only the blocks where the old pupils were and the new ones go, so that
+// the new pupils are blended over the background exactly as in a whole
+// frame. The eye bitmap is bottom-up and holds the background byte for
+// byte, so picture row y is memory row height - 1 - y in both.
+void RestoreBackground(const FramePlan& plan)
+{
+    const Settings& s = g_app.settings;
+    uint32_t* bits = static_cast<uint32_t*>(g_app.eyeBits);
+    GdiFlush();
+    if (plan.full) {
+        std::memcpy(bits, g_app.backgroundPixels, size_t(g_app.eyeGeometry.pixelCount) * 4);
+        return;
+    }
+    for (const PixelArea& area : plan.restored) {
+        for (int32_t y = area.top; y < area.bottom; ++y) {
+            const size_t offset = size_t(s.height - 1 - y) * size_t(s.width) + size_t(area.left);
+            std::memcpy(bits + offset, g_app.backgroundPixels + offset, size_t(area.right - area.left) * 4);
+        }
+    }
+}
+
+void FillPupils(const FramePlan& plan)
+{
+    for (const PupilRect& pupil : plan.pupils)
         GdipFillEllipseI(g_app.eyeGraphics, g_app.pupilBrush, pupil.left, pupil.top, pupil.ellipseWidth,
                          pupil.ellipseHeight);
+}
 
-    POINT position = { s.x, s.y };
-    ScreenToClient(g_app.DesktopHost, &position);
+// Shows the frame and puts the eye window at the settings' rectangle. A
+// frame that changed only the pupils hands over only the block that holds
+// them.
+void ShowFrame(const FramePlan& plan)
+{
+    const Settings& s = g_app.settings;
+    POINT position = plan.position;
     SIZE size = { s.width, s.height };
     POINT source = { 0, 0 };
-    UpdateLayeredWindow(g_app.EyeWindow, nullptr, &position, &size, g_app.memoryDC, &source, 0, &kEyeBlend,
-                        ULW_ALPHA);
+    const RECT dirty = { plan.dirty.left, plan.dirty.top, plan.dirty.right, plan.dirty.bottom };
+    UPDATELAYEREDWINDOWINFO update = {};
+    update.cbSize = sizeof(update);
+    update.pptDst = &position;
+    update.psize = &size;
+    update.hdcSrc = g_app.memoryDC;
+    update.pptSrc = &source;
+    update.pblend = &kEyeBlend;
+    update.dwFlags = ULW_ALPHA;
+    update.prcDirty = plan.full ? nullptr : &dirty;
+    UpdateLayeredWindowIndirect(g_app.EyeWindow, &update);
+    for (int eye = 0; eye < 2; ++eye)
+        g_app.shownPupils[eye] = plan.pupils[eye];
+    g_app.shownPosition = plan.position;
+    g_app.fullFrameNeeded = false;
+}
+
+// One frame for a cursor at a screen point, unless it would show what is
+// shown already. It runs for every movement the hook reports, so it
+// allocates nothing and rebuilds nothing. Returns whether a frame was shown.
+bool RenderEyes(POINT cursor)
+{
+    FramePlan plan;
+    if (!PlanFrame(cursor, plan))
+        return false;
+    RestoreBackground(plan);
+    FillPupils(plan);
+    ShowFrame(plan);
+    return true;
 }
 
 // Brings the surfaces in line with Settings after an applied change,
@@ -321,6 +391,7 @@ bool RebuildEyeSurfaces(uint32_t changes, HWND owner)
 {
     if (changes == 0)
         return true;
+    g_app.fullFrameNeeded = true;
     if ((changes & SizeChanged) != 0) {
         g_app.surfacesMatchSettings = false;
         if (!ReplaceSizedSurfaces(owner))

@@ -6,6 +6,7 @@
 #include "app/report_error.h"
 #include "eyes/desktop_layout.h"
 #include "eyes/eye_renderer.h"
+#include "tray/main_window.h"
 
 namespace {
 
@@ -133,22 +134,29 @@ bool CreateEyeWindow()
     ShowWindow(g_app.EyeWindow, SW_SHOWNOACTIVATE);
     POINT cursor = {};
     GetCursorPos(&cursor);
+    g_app.fullFrameNeeded = true;
     RenderEyes(cursor);
     return true;
 }
 
 // The eye window cannot be closed by request. When it is destroyed while
 // the main window lives, the shell has taken its host away, and the
-// re-attach timers start.
+// re-attach timers start. What a handler throws ends the program as a quit
+// does.
 LRESULT CALLBACK EyeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_DESTROY:
-        OnEyeWindowDestroy();
+    try {
+        switch (message) {
+        case WM_DESTROY:
+            OnEyeWindowDestroy();
+            return 0;
+        case WM_CLOSE:
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+    } catch (...) {
+        RequestQuit();
         return 0;
-    case WM_CLOSE:
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
     }
 }

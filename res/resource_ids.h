@@ -8,6 +8,9 @@
 #define IDM_QUIT 101
 #define IDM_SETTINGS 102
 
+/* The settings dialog's title, which its drag window bears too. */
+#define SETTINGS_TITLE "Tavrel 設定"
+
 #define IDD_SETTINGS 101
 #define IDD_POSITION_SIZE 102
 

@@ -11,6 +11,7 @@
 #include "res/resource_ids.h"
 #include "settings_ui/drag_hit_test.h"
 #include "settings_ui/settings_dialog.h"
+#include "tray/main_window.h"
 
 namespace {
 
@@ -66,8 +67,7 @@ void OnWindowPosChanging(WINDOWPOS* change)
 // and so can be neither moved nor resized with the mouse.
 LRESULT OnNcHitTest(HWND window, LPARAM lParam)
 {
-    HWND popup = g_app.SettingsDialog != nullptr ? GetWindow(g_app.SettingsDialog, GW_ENABLEDPOPUP) : nullptr;
-    const bool popupOpen = popup != nullptr && popup != g_app.SettingsDialog;
+    const bool popupOpen = g_app.SettingsDialog != nullptr && EnabledPopupOf(g_app.SettingsDialog) != nullptr;
     RECT rect{};
     GetWindowRect(window, &rect);
     const ScreenRect screenRect{ rect.left, rect.top, rect.right, rect.bottom };
@@ -97,7 +97,7 @@ void OnSizing(const RECT* proposed)
     if (window != nullptr)
         DestroyWindow(window);
     if (g_app.SettingsDialog != nullptr)
-        EndDialog(g_app.SettingsDialog, 0);
+        EndSettingsDialog(g_app.SettingsDialog, 0);
 }
 
 // The grey rectangle with the two dark ellipses where the eyes will be,
@@ -116,13 +116,7 @@ void PaintPreview(int32_t width, int32_t height)
     Gdip::GdipDeleteGraphics(graphics);
 }
 
-} // namespace
-
-// The translucent preview of the eyes' rectangle. It cannot be closed, is
-// never smaller than the eyes may be, stands only where the pending
-// rectangle says, and turns every move and resize by the mouse into a new
-// pending rectangle.
-LRESULT CALLBACK DragWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT HandleDragMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_ACTIVATE:
@@ -148,6 +142,22 @@ LRESULT CALLBACK DragWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+// The translucent preview of the eyes' rectangle. It cannot be closed, is
+// never smaller than the eyes may be, stands only where the pending
+// rectangle says, and turns every move and resize by the mouse into a new
+// pending rectangle. What a handler throws ends the program as a quit does.
+LRESULT CALLBACK DragWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return HandleDragMessage(window, message, wParam, lParam);
+    } catch (...) {
+        RequestQuit();
+        return 0;
+    }
 }
 
 // Draws the preview for the pending size into a new bitmap in the drag DC
@@ -197,16 +207,23 @@ void SetPendingPosition(POINT point)
 
 // Takes a whole new pending rectangle, shows it and redraws the preview
 // there. Returns true on failure: the message has then been shown owned by
-// the given window, the pending values and fields already hold the new
-// rectangle, the preview keeps its old picture and Apply is not enabled.
+// the given window, and the previous pending rectangle is back in force and
+// in the fields, where the preview still stands. A size the preview cannot
+// be drawn at must not stay pending, where applying it would fail again
+// and end the program.
 bool SetPendingRect(HWND owner, POINT point, int32_t width, int32_t height)
 {
+    const PendingRect previous = g_app.pendingRect;
     g_app.pendingRect = PendingRect{ point.x, point.y, width, height };
     ShowPendingPosition();
     ShowPendingSize();
     HBITMAP replaced = DrawDragBitmap(owner);
-    if (replaced == nullptr)
+    if (replaced == nullptr) {
+        g_app.pendingRect = previous;
+        ShowPendingPosition();
+        ShowPendingSize();
         return true;
+    }
     DeleteObject(replaced);
     EnableSettingsApply();
     return false;

@@ -9,6 +9,7 @@
 #include "settings_ui/drag_window.h"
 #include "settings_ui/number_input.h"
 #include "settings_ui/settings_dialog.h"
+#include "tray/main_window.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ INT_PTR OnInitDialog(HWND dialog)
 void EndWith(HWND dialog, INT_PTR result)
 {
     SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
-    EndDialog(dialog, result);
+    EndSettingsDialog(dialog, result);
 }
 
 std::wstring EditText(HWND dialog, int id)
@@ -96,8 +97,8 @@ void MoveFocusTo(HWND dialog, HWND control)
 // Hands accepted values to the drag window, compared with what is pending
 // rather than with the settings in force. A position alone is stored before
 // the window is moved, since the drag window refuses any other place. A new
-// size redraws the preview; when that fails the dialog ends with 0. Returns
-// whether the values were taken.
+// size redraws the preview; when that fails, the previous pending rectangle
+// stays and the dialog ends with 0. Returns whether the values were taken.
 bool HandOver(HWND dialog, const NumberInput& input)
 {
     const PendingRect& pending = g_app.pendingRect;
@@ -165,11 +166,7 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam)
     return FALSE;
 }
 
-} // namespace
-
-// The numeric position/size dialog over the settings dialog: four filtered
-// edits, checked on OK and Apply and handed to the drag window.
-INT_PTR CALLBACK PositionSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR HandlePositionSizeMessage(HWND dialog, UINT message, WPARAM wParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -188,6 +185,21 @@ INT_PTR CALLBACK PositionSizeDialogProc(HWND dialog, UINT message, WPARAM wParam
         return 0;
     }
     return FALSE;
+}
+
+} // namespace
+
+// The numeric position/size dialog over the settings dialog: four filtered
+// edits, checked on OK and Apply and handed to the drag window. What a
+// handler throws ends the program as a quit does.
+INT_PTR CALLBACK PositionSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    try {
+        return HandlePositionSizeMessage(dialog, message, wParam);
+    } catch (...) {
+        RequestQuit();
+        return FALSE;
+    }
 }
 
 // Typed characters for X and Y: digits, the minus sign anywhere, and control
@@ -214,5 +226,5 @@ void RunPositionSizeDialog(HWND settingsDialog)
     if (result == -1)
         ReportError(settingsDialog, kMsgPositionSizeDialog, GetLastError());
     else if (result == 2)
-        EndDialog(settingsDialog, 2);
+        EndSettingsDialog(settingsDialog, 2);
 }

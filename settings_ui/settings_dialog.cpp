@@ -9,6 +9,7 @@
 #include "settings_ui/change_bits.h"
 #include "settings_ui/number_input.h"
 #include "settings_ui/position_size_dialog.h"
+#include "tray/main_window.h"
 
 namespace {
 
@@ -68,15 +69,6 @@ void MoveFocusTo(HWND dialog, int id)
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
 }
 
-// Gives the drag window the dialog's own title, so that the one taskbar
-// button of the pair reads the same whichever of the two holds it.
-void ShareTitleWithDragWindow(HWND dialog)
-{
-    wchar_t title[64] = L"";
-    GetWindowTextW(dialog, title, 64);
-    SetWindowTextW(g_app.DragWindow, title);
-}
-
 // The dialog shows the pending values, pairs itself with the drag window
 // directly below it and shows that window; the focus starts on OK.
 INT_PTR OnInitDialog(HWND dialog)
@@ -88,7 +80,6 @@ INT_PTR OnInitDialog(HWND dialog)
     ShowPendingSize();
     for (int index = 0; index < kSwatchCount; ++index)
         ReplaceSwatchBrush(index, PendingColor(index));
-    ShareTitleWithDragWindow(dialog);
     SetWindowPos(g_app.DragWindow, dialog, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     ShowWindow(g_app.DragWindow, SW_SHOW);
     MoveFocusTo(dialog, IDOK);
@@ -163,7 +154,7 @@ void ApplySettings(HWND dialog, int command)
     const uint32_t changes = ComputeChangeBits(g_app.pendingRect, g_app.pendingColors, g_app.settings);
     CopyPendingIntoSettings(g_app.pendingRect, g_app.pendingColors, g_app.settings);
     if (!RebuildEyeSurfaces(changes, dialog)) {
-        EndDialog(dialog, 2);
+        EndSettingsDialog(dialog, 2);
         return;
     }
     if (changes != 0 || g_app.saveOwed) {
@@ -174,7 +165,7 @@ void ApplySettings(HWND dialog, int command)
         g_app.saveOwed = false;
     }
     if (command == IDOK) {
-        EndDialog(dialog, 1);
+        EndSettingsDialog(dialog, 1);
         return;
     }
     HWND apply = GetDlgItem(dialog, IDC_APPLY);
@@ -191,7 +182,7 @@ void OnCommand(HWND dialog, int id)
         ApplySettings(dialog, id);
         break;
     case IDCANCEL:
-        EndDialog(dialog, 0);
+        EndSettingsDialog(dialog, 0);
         break;
     case IDC_NUMERIC_INPUT:
         RunPositionSizeDialog(dialog);
@@ -208,22 +199,21 @@ void OnCommand(HWND dialog, int id)
     }
 }
 
-} // namespace
+struct PopupSearch {
+    HWND owner;
+    HWND found;
+};
 
-// The program is ending: whatever box or colour dialog is open over a
-// settings window closes first, then that window's dialog ends with 2,
-// which ends the settings dialog too when it was the numeric dialog.
-void EndDialogOnCloseRequest(HWND dialog)
+BOOL CALLBACK FindEnabledPopup(HWND window, LPARAM context)
 {
-    HWND popup = GetWindow(dialog, GW_ENABLEDPOPUP);
-    if (popup != nullptr && popup != dialog)
-        SendMessageW(popup, WM_CLOSE, 0, 0);
-    EndDialog(dialog, 2);
+    PopupSearch& search = *reinterpret_cast<PopupSearch*>(context);
+    if (GetWindow(window, GW_OWNER) != search.owner || !IsWindowVisible(window) || !IsWindowEnabled(window))
+        return TRUE;
+    search.found = window;
+    return FALSE;
 }
 
-// The settings dialog: the pending position and size shown read-only, the
-// three colours with their swatches, OK, Cancel and Apply.
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR HandleSettingsMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -247,6 +237,52 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return 0;
     }
     return FALSE;
+}
+
+} // namespace
+
+// The enabled pop-up that a dialog has open, such as a message box, the
+// colour dialog or the numeric dialog, or null. The pop-ups of the program's
+// dialogs are visible windows of the same thread that the dialog owns.
+// (GW_ENABLEDPOPUP would tell the same on Windows; Wine does not implement
+// it.)
+HWND EnabledPopupOf(HWND owner)
+{
+    PopupSearch search{ owner, nullptr };
+    EnumThreadWindows(GetCurrentThreadId(), FindEnabledPopup, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Ends a dialog of the settings user interface with the given result, or
+// with 2 once the program has been asked to end: a quit request that came
+// in while the dialog was busy must not be lost.
+void EndSettingsDialog(HWND dialog, INT_PTR result)
+{
+    EndDialog(dialog, g_app.quitRequested ? 2 : result);
+}
+
+// The program is ending: whatever box or colour dialog is open over a
+// settings window closes first, then that window's dialog ends with 2,
+// which ends the settings dialog too when it was the numeric dialog.
+void EndDialogOnCloseRequest(HWND dialog)
+{
+    g_app.quitRequested = true;
+    if (HWND popup = EnabledPopupOf(dialog))
+        SendMessageW(popup, WM_CLOSE, 0, 0);
+    EndDialog(dialog, 2);
+}
+
+// The settings dialog: the pending position and size shown read-only, the
+// three colours with their swatches, OK, Cancel and Apply. What a handler
+// throws ends the program as a quit does.
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return HandleSettingsMessage(dialog, message, wParam, lParam);
+    } catch (...) {
+        RequestQuit();
+        return FALSE;
+    }
 }
 
 // Fields 102 and 104 of the settings dialog show the pending position, 106

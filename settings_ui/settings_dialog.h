@@ -6,3 +6,5 @@ void ShowPendingPosition();
 void ShowPendingSize();
 void PairDialogAboveDragWindow();
 void EndDialogOnCloseRequest(HWND dialog);
+void EndSettingsDialog(HWND dialog, INT_PTR result);
+HWND EnabledPopupOf(HWND owner);

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "app/report_error.h"
+#include "eyes/cursor_hook.h"
 #include "eyes/eye_window.h"
 #include "res/resource_ids.h"
 #include "tray/settings_command.h"
@@ -31,29 +32,33 @@ bool SettingsUIOpen()
 // not be shown.
 UINT ShowPopupMenu(POINT at)
 {
-    g_app.MenuOwnerWindow = CreateWorkWindow();
-    if (g_app.MenuOwnerWindow == nullptr) {
+    HWND owner = CreateWorkWindow();
+    if (owner == nullptr) {
         ReportError(nullptr, kMsgWorkWindow, GetLastError());
         return 0;
     }
-    SetForegroundWindow(g_app.MenuOwnerWindow);
+    g_app.MenuOwnerWindow = owner;
+    SetForegroundWindow(owner);
     BringSettingsToFront();
-    const UINT item = UINT(TrackPopupMenuEx(GetSubMenu(g_app.PopupMenu, 0), kPopupMenuFlags, at.x, at.y,
-                                            g_app.MenuOwnerWindow, nullptr));
-    DestroyWindow(g_app.MenuOwnerWindow);
-    g_app.MenuOwnerWindow = nullptr;
+    const UINT item =
+        UINT(TrackPopupMenuEx(GetSubMenu(g_app.PopupMenu, 0), kPopupMenuFlags, at.x, at.y, owner, nullptr));
+    DestroyWindow(owner);
+    if (g_app.MenuOwnerWindow == owner)
+        g_app.MenuOwnerWindow = nullptr;
     return item;
 }
 
 // A button release on the tray icon opens the menu at the cursor. The
-// work-window class is registered for the menu's owner unless the settings
-// user interface is open, whose handling underneath already holds it; the
-// class is then left to that handling.
+// work-window class is registered for the menu's owner unless a handling
+// underneath already holds it: the one that opened the settings user
+// interface, or a click whose failure report is still on screen. The class
+// is then left to that handling, so that it is registered exactly once and
+// unregistered by the handling that registered it.
 void OnTrayClick(LPARAM mouseMessage)
 {
     if (mouseMessage != WM_LBUTTONUP && mouseMessage != WM_RBUTTONUP)
         return;
-    const bool registeredHere = !SettingsUIOpen();
+    const bool registeredHere = !WorkWindowClassRegistered();
     if (registeredHere && !RegisterWorkWindowClass()) {
         ReportError(nullptr, kMsgWorkClass, GetLastError());
         return;
@@ -61,15 +66,10 @@ void OnTrayClick(LPARAM mouseMessage)
     POINT cursor = {};
     GetCursorPos(&cursor);
     const UINT item = ShowPopupMenu(cursor);
-    if (item == IDM_QUIT && SettingsUIOpen()) {
+    if (item == IDM_QUIT)
         RequestQuit();
-        return;
-    }
-    if (item == IDM_QUIT) {
-        DestroyWindow(g_app.MainWindow);
-    } else if (item == IDM_SETTINGS && registeredHere) {
+    else if (item == IDM_SETTINGS && !SettingsUIOpen())
         RunSettingsUI();
-    }
     if (registeredHere)
         UnregisterWorkWindowClass();
 }
@@ -133,6 +133,9 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case kSecondStart:
         BringSettingsToFront();
         return 0;
+    case kCursorMoved:
+        DrawLatestCursor();
+        return 0;
     case WM_TIMER:
         if (wParam >= kFirstReattachTimer && wParam <= kLastReattachTimer) {
             OnReattachTimer(wParam);
@@ -162,16 +165,15 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 // An exception cannot travel from a window procedure back through the
 // system's dispatch to the message loop's catch-all: the unwinder finds no
-// way through the system's frames and would end the process. So it is
-// caught here, where the Settings command and every message box run, and
-// turned into the same orderly end as a quit: the quit message also ends
-// any modal loop still open.
+// way through the system's frames and would end the process. So every
+// procedure of the program catches what its handlers throw, such as a
+// failed allocation, and ends the program as a quit does.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     try {
         return HandleMainMessage(window, message, wParam, lParam);
     } catch (...) {
-        PostQuitMessage(0);
+        RequestQuit();
         return 0;
     }
 }
@@ -193,11 +195,15 @@ void BringSettingsToFront()
 
 // Ends the program: through the innermost open dialog, which ends with 2 and
 // lets the Settings command tear everything down first, or at once by
-// destroying the main window.
+// destroying the main window. Once asked, the end is not lost: the dialogs
+// end with 2 whatever else they were doing, and the Settings command
+// destroys the main window after them.
 void RequestQuit()
 {
+    g_app.quitRequested = true;
     if (!SettingsUIOpen()) {
-        DestroyWindow(g_app.MainWindow);
+        if (g_app.MainWindow != nullptr)
+            DestroyWindow(g_app.MainWindow);
         return;
     }
     HWND dialog = g_app.PositionSizeDialog != nullptr ? g_app.PositionSizeDialog : g_app.SettingsDialog;

@@ -52,10 +52,11 @@ bool CreateOwnerWindows()
 }
 
 // The layered preview, hidden and empty until the first drawing places it.
-// Its title is the settings dialog's, given to it when the dialog starts.
+// It bears the settings dialog's title, so that the one taskbar button of
+// the pair reads the same whichever of the two holds it.
 bool CreateDragWindow()
 {
-    g_app.DragWindow = CreateWindowExW(WS_EX_LAYERED, kDragClassName, nullptr, WS_POPUP, 0, 0, 0, 0,
+    g_app.DragWindow = CreateWindowExW(WS_EX_LAYERED, kDragClassName, kSettingsTitle, WS_POPUP, 0, 0, 0, 0,
                                        g_app.DragOwnerWindow, nullptr, g_app.hInstance, nullptr);
     if (g_app.DragWindow == nullptr) {
         ReportError(nullptr, kMsgDragWindow, GetLastError());
@@ -96,7 +97,7 @@ void RunSettingsDialog()
                                            SettingsDialogProc, 0);
     if (result == -1)
         ReportError(nullptr, kMsgSettingsDialog, GetLastError());
-    else if (result == 2 && g_app.MainWindow != nullptr)
+    else if ((result == 2 || g_app.quitRequested) && g_app.MainWindow != nullptr)
         DestroyWindow(g_app.MainWindow);
 }
 

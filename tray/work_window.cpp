@@ -20,9 +20,19 @@ ATOM RegisterHelperWindowClass(const wchar_t* name, WNDPROC procedure)
     return RegisterClassExW(&windowClass);
 }
 
+// Registers the class into atomWorkClass, which keeps whatever was there on
+// failure: the class of a handling underneath must not be lost.
 bool RegisterWorkWindowClass()
 {
-    g_app.atomWorkClass = RegisterHelperWindowClass(kWorkClassName, WorkWindowProc);
+    const ATOM atom = RegisterHelperWindowClass(kWorkClassName, WorkWindowProc);
+    if (atom == 0)
+        return false;
+    g_app.atomWorkClass = atom;
+    return true;
+}
+
+bool WorkWindowClassRegistered()
+{
     return g_app.atomWorkClass != 0;
 }
 
@@ -46,10 +56,7 @@ HWND CreateWorkWindow()
 // destroys it.
 LRESULT CALLBACK WorkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_CLOSE:
+    if (message == WM_CLOSE)
         return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
+    return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -5,6 +5,7 @@
 // menu's foreground owner and the settings windows' alternating owners.
 ATOM RegisterHelperWindowClass(const wchar_t* name, WNDPROC procedure);
 bool RegisterWorkWindowClass();
+bool WorkWindowClassRegistered();
 void UnregisterWorkWindowClass();
 HWND CreateWorkWindow();
 LRESULT CALLBACK WorkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
