@@ -1,8 +1,9 @@
 # The two commands: `make run` builds tavrel.exe and shows the eyes;
 # `make test` builds everything and runs every test. Both install what they
-# need first, when it is missing.
+# need first, when it is missing. Besides these, `make fuzz` runs the fuzz
+# targets of the platform-free rules.
 
-.PHONY: all deps build build-host build-win32 build-win64 test run bench dist clean
+.PHONY: all deps build build-host build-win32 build-win64 build-fuzz test fuzz run bench dist clean
 
 all: build
 
@@ -21,10 +22,17 @@ build-win64: deps
 	cmake --preset win64 >/dev/null
 	cmake --build --preset win64
 
+build-fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+
 build: build-host build-win32 build-win64
 
 test: build
 	@scripts/test.sh
+
+fuzz: build-fuzz
+	@scripts/fuzz.sh
 
 run: build-win32 build-win64
 	@scripts/run.sh
