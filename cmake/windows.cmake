@@ -1,21 +1,16 @@
-# The Windows program, its tools, its Wine tests and its benchmark.
+# The Windows program, its test build, the stand-in shell, the Windows tests
+# and the benchmark.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
 add_link_options(-static -static-libgcc -static-libstdc++)
 set(TAVREL_WIN_LIBS gdiplus comdlg32 shell32 gdi32 user32 kernel32)
 
-# Everything of the program except its entry point, so that the Wine tests
-# can link the same code that tavrel.exe runs.
-add_library(tavrel_app STATIC
+# Everything of the program except its entry point.
+set(TAVREL_WIN_SOURCES
   app/app_state.cpp
   app/report_error.cpp
   app/settings_file.cpp
-)
-target_link_libraries(tavrel_app PUBLIC tavrel_core ${TAVREL_WIN_LIBS})
-target_compile_options(tavrel_app PRIVATE ${TAVREL_WARNINGS})
-
-add_library(tavrel_win STATIC
   app/startup.cpp
   eyes/eye_renderer.cpp
   eyes/eye_window.cpp
@@ -28,7 +23,8 @@ add_library(tavrel_win STATIC
   settings_ui/settings_dialog.cpp
   settings_ui/position_size_dialog.cpp
 )
-target_link_libraries(tavrel_win PUBLIC tavrel_app)
+add_library(tavrel_win STATIC ${TAVREL_WIN_SOURCES})
+target_link_libraries(tavrel_win PUBLIC tavrel_core ${TAVREL_WIN_LIBS})
 target_compile_options(tavrel_win PRIVATE ${TAVREL_WARNINGS})
 
 # The manifest names the processor architecture of the build it is in.
@@ -45,19 +41,29 @@ target_link_libraries(tavrel PRIVATE tavrel_win)
 target_link_options(tavrel PRIVATE -municode -s)
 target_compile_options(tavrel PRIVATE ${TAVREL_WARNINGS})
 
-# Test support: a console program that runs the settings file code beside
-# whatever folder it is copied into, and a helper library for the tests
-# that drive real windows.
-add_executable(settings_probe tests/app/settings_probe.cpp)
-target_link_libraries(settings_probe PRIVATE tavrel_app)
-target_link_options(settings_probe PRIVATE -municode)
-target_compile_options(settings_probe PRIVATE ${TAVREL_WARNINGS})
+# The test build: the same sources, with the seams of tests/seams, through
+# which a test makes a chosen system call fail, throw or end the process.
+add_library(tavrel_seam_calls STATIC tests/seams/seams.cpp)
+target_link_libraries(tavrel_seam_calls PUBLIC ${TAVREL_WIN_LIBS})
+add_executable(tavrel_seams WIN32 app/main.cpp res/tavrel.rc ${TAVREL_WIN_SOURCES})
+target_include_directories(tavrel_seams PRIVATE ${CMAKE_BINARY_DIR}/res)
+target_compile_options(tavrel_seams PRIVATE ${TAVREL_WARNINGS}
+  $<$<COMPILE_LANGUAGE:CXX>:-include ${CMAKE_SOURCE_DIR}/tests/seams/seams.h>)
+target_link_libraries(tavrel_seams PRIVATE tavrel_core tavrel_seam_calls)
+target_link_options(tavrel_seams PRIVATE -municode)
 
-add_library(wine_test_support STATIC tests/support/win_test_support.cpp
-  tests/support/settings_ui_support.cpp)
-target_link_libraries(wine_test_support PUBLIC tavrel_core GTest::gtest ${TAVREL_WIN_LIBS})
-target_include_directories(wine_test_support PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_options(wine_test_support PRIVATE ${TAVREL_WARNINGS})
+# A stand-in for the Windows desktop shell, which Wine does not have: the
+# wallpaper, the icon layer, the layer between them that the eyes attach
+# to, and the notification area.
+add_executable(standin_shell WIN32 tools/standin_shell/standin_shell.cpp)
+target_link_options(standin_shell PRIVATE -municode)
+target_compile_options(standin_shell PRIVATE ${TAVREL_WARNINGS})
+target_link_libraries(standin_shell PRIVATE ${TAVREL_WIN_LIBS} ole32)
+
+add_library(win_support STATIC tests/support/win_support.cpp)
+target_link_libraries(win_support PUBLIC ${TAVREL_WIN_LIBS})
+target_include_directories(win_support PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(win_support PRIVATE ${TAVREL_WARNINGS})
 
 # The Wine tests run as an unprivileged user (scripts/wine-as-tester.sh) and
 # make their folders here.
@@ -66,68 +72,53 @@ file(CHMOD ${CMAKE_BINARY_DIR}/bin/testtmp DIRECTORY_PERMISSIONS
      OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_WRITE GROUP_EXECUTE
      WORLD_READ WORLD_WRITE WORLD_EXECUTE)
 
-function(tavrel_wine_test name)
-  add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE wine_test_support GTest::gtest_main)
-  target_compile_options(${name} PRIVATE ${TAVREL_WARNINGS})
-  add_dependencies(${name} tavrel settings_probe standin_shell)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES RUN_SERIAL TRUE)
-endfunction()
+# The native rules' tables, run once more as this build computes them.
+add_executable(core_tests_win ${TAVREL_CORE_TESTS})
+target_link_libraries(core_tests_win PRIVATE tavrel_core GTest::gtest_main)
+target_compile_options(core_tests_win PRIVATE ${TAVREL_WARNINGS})
+add_test(NAME CoreRules COMMAND core_tests_win)
 
-tavrel_wine_test(app_wine_tests
-  tests/app/settings_file_wine_test.cpp
-  tests/app/report_error_wine_test.cpp
-)
-target_link_libraries(app_wine_tests PRIVATE tavrel_app)
+# In process, on real windows: the renderer, the hook's point and the
+# program's resources.
+add_executable(windows_tests
+  tests/eyes/eye_renderer_wine_test.cpp
+  tests/eyes/hook_point_wine_test.cpp
+  tests/res/resources_wine_test.cpp)
+target_link_libraries(windows_tests PRIVATE tavrel_win win_support version GTest::gtest_main)
+target_compile_options(windows_tests PRIVATE ${TAVREL_WARNINGS})
+add_dependencies(windows_tests tavrel)
+add_test(NAME InProcess COMMAND windows_tests)
+set_tests_properties(InProcess PROPERTIES RUN_SERIAL TRUE)
 
-# End to end: the real tavrel.exe on the stand-in shell's desktop.
-tavrel_wine_test(eyes_e2e_wine_tests
-  tests/eyes/eyes_e2e_wine_test.cpp
-  tests/eyes/desktops_e2e_wine_test.cpp
-)
-tavrel_wine_test(tray_e2e_wine_tests tests/tray/tray_e2e_wine_test.cpp)
-
-# A stand-in for the Windows desktop shell, which Wine does not have: the
-# wallpaper, the icon layer and the layer between them that the eyes attach
-# to. `make run` and the end-to-end tests use it.
-add_executable(standin_shell WIN32 tools/standin_shell/standin_shell.cpp)
-target_link_options(standin_shell PRIVATE -municode)
-target_compile_options(standin_shell PRIVATE ${TAVREL_WARNINGS})
-target_link_libraries(standin_shell PRIVATE ${TAVREL_WIN_LIBS} ole32)
-tavrel_wine_test(standin_shell_wine_tests tests/tools/standin_shell_wine_test.cpp)
-
-# The resources of tavrel.exe, read back from the built program.
-tavrel_wine_test(resources_wine_tests tests/res/resources_wine_test.cpp)
-target_link_libraries(resources_wine_tests PRIVATE version)
-
-add_test(NAME SettingsFile.ExecutablePathLongerThan255Characters
-         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/app/long_path_wine_test.sh
-                 $<TARGET_FILE:settings_probe> ${CMAKE_SOURCE_DIR}/scripts/wine-as-tester.sh)
-set_tests_properties(SettingsFile.ExecutablePathLongerThan255Characters PROPERTIES RUN_SERIAL TRUE)
-
-# The settings user interface of the real tavrel.exe, driven through the
-# tray menu.
-tavrel_wine_test(settings_ui_e2e_wine_tests tests/settings_ui/settings_ui_e2e_wine_test.cpp)
+# End to end: each scenario of tests/e2e/*.scn is a test of its own.
+add_executable(scenarios tests/e2e/scenario_runner.cpp)
+target_link_libraries(scenarios PRIVATE win_support)
+target_link_options(scenarios PRIVATE -municode)
+target_compile_options(scenarios PRIVATE ${TAVREL_WARNINGS})
+add_dependencies(scenarios tavrel tavrel_seams standin_shell)
+file(GLOB TAVREL_SCENARIO_FILES ${CMAKE_SOURCE_DIR}/tests/e2e/*.scn)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TAVREL_SCENARIO_FILES})
+foreach(file ${TAVREL_SCENARIO_FILES})
+  get_filename_component(group ${file} NAME_WE)
+  file(STRINGS ${file} heads REGEX "^== ")
+  foreach(head ${heads})
+    string(SUBSTRING "${head}" 3 -1 name)
+    add_test(NAME ${group}.${name} COMMAND scenarios ${file} ${name})
+    set_tests_properties(${group}.${name} PROPERTIES RUN_SERIAL TRUE)
+  endforeach()
+endforeach()
 
 # `make run` without a display: the demo that writes screenshots.
 add_executable(demo_driver tools/demo/demo_driver.cpp)
-target_link_libraries(demo_driver PRIVATE wine_test_support)
+target_link_libraries(demo_driver PRIVATE win_support tavrel_core)
 target_link_options(demo_driver PRIVATE -municode)
 target_compile_options(demo_driver PRIVATE ${TAVREL_WARNINGS})
 add_dependencies(demo_driver tavrel standin_shell)
 
-# The eye renderer and the hook's point conversion, in process on real
-# windows.
-tavrel_wine_test(eyes_wine_tests
-  tests/eyes/hook_point_wine_test.cpp
-  tests/eyes/eye_renderer_wine_test.cpp
-)
-target_link_libraries(eyes_wine_tests PRIVATE tavrel_win)
-
-# `make bench`: the cost of one eye frame against a bare copy of its bytes.
-# A measurement, not a test.
+# `make bench`: what the eyes cost the mouse and each frame. A measurement,
+# not a test.
 add_executable(eye_bench bench/eye_bench.cpp)
-target_link_libraries(eye_bench PRIVATE tavrel_win)
+target_link_libraries(eye_bench PRIVATE tavrel_win win_support)
 target_link_options(eye_bench PRIVATE -municode)
 target_compile_options(eye_bench PRIVATE ${TAVREL_WARNINGS})
+add_dependencies(eye_bench tavrel standin_shell)

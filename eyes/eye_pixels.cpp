@@ -25,12 +25,3 @@ void RecolourMask(uint32_t* pixels, int32_t count, uint32_t outlineColor)
     for (int32_t i = count - 1; i >= 0; --i)
         pixels[i] = RecolourMaskPixel(pixels[i], outlineColor);
 }
-
-// The background buffer is drawn top row first, but the eye bitmap is
-// bottom-up and receives the buffer byte for byte: buffer row r is shown as
-// picture row height - 1 - r. Every shape of the background is symmetric
-// under that reversal, so the picture is the same either way.
-int32_t BitmapRowOfBufferRow(int32_t row, int32_t height)
-{
-    return height - 1 - row;
-}

@@ -7,4 +7,3 @@
 uint32_t ColorRefToArgb(uint32_t color);
 uint32_t RecolourMaskPixel(uint32_t maskPixel, uint32_t outlineColor);
 void RecolourMask(uint32_t* pixels, int32_t count, uint32_t outlineColor);
-int32_t BitmapRowOfBufferRow(int32_t row, int32_t height);

@@ -28,7 +28,7 @@ need_pkg imagemagick
 need_pkg googletest
 need_pkg wine
 need_pkg wine64
-need_pkg fonts-ipafont-gothic
+need_pkg fonts-horai-umefont
 with_i386=0
 if win32_runs; then
   with_i386=1

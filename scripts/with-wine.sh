@@ -73,18 +73,20 @@ fi
 
 # The prefix's settings; raise the number when they change, so that an
 # existing prefix is made anew with them.
-prefix_version=4-win64
+prefix_version=5-win64
 if [ "$(cat "$wine_dir/prefix.ready" 2>/dev/null)" != "$prefix_version" ]; then
   echo "Creating the Wine prefix in $WINEPREFIX (once)"
   rm -rf "$WINEPREFIX" "$wine_dir/prefix.ready"
   wine_ wineboot -i >/dev/null 2>&1 </dev/null
   # No crash dialog: a crashing test program must fail, not wait for a click.
   wine_ reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
-  # The dialogs ask for "MS UI Gothic", a proportional Japanese font; show
-  # them in the installed one that is closest.
+  # The dialogs ask for "MS UI Gothic", a proportional Japanese font that
+  # Wine does not have. Ume UI Gothic is made to stand in for it, with its
+  # narrow kana and 12-pixel lines, and every label of the dialogs fits in
+  # it; wider fonts break some labels over two lines.
   for view in 64 32; do
     wine_ reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-      /v 'MS UI Gothic' /t REG_SZ /d 'IPAPGothic' /f /reg:$view >/dev/null 2>&1 </dev/null
+      /v 'MS UI Gothic' /t REG_SZ /d 'Ume UI Gothic' /f /reg:$view >/dev/null 2>&1 </dev/null
   done
   # There is no window manager on the private display: Wine must not wait
   # for one each time a full-screen popup is hidden or destroyed.

@@ -41,17 +41,6 @@ struct DecodeCase {
     Fields expected;
 };
 
-class DecodeSettingsTest : public testing::TestWithParam<DecodeCase> {};
-
-TEST_P(DecodeSettingsTest, AppliesTheFileRules)
-{
-    const DecodeCase& c = GetParam();
-    Settings s;
-    std::memset(&s, 0x5A, sizeof s);  // whatever a short read left behind
-    EXPECT_EQ(DecodeSettings(c.bytes.data(), c.bytes.size(), s), c.taken);
-    ExpectFields(s, c.expected);
-}
-
 std::vector<uint8_t> Truncated(std::vector<uint8_t> v, size_t n)
 {
     v.resize(n);
@@ -60,9 +49,7 @@ std::vector<uint8_t> Truncated(std::vector<uint8_t> v, size_t n)
 
 const std::vector<uint8_t> kValid = Bytes({ 0x0001AA2A, 10, 20, 400, 120, 0x00112233, 0x00445566, 0x00778899 });
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DecodeSettingsTest,
-    testing::Values(
+const DecodeCase kDecodeCases[] = {
         DecodeCase{ "valid", kValid, true, { 10, 20, 400, 120, 0x112233, 0x445566, 0x778899 } },
         DecodeCase{ "high_tag_half_ignored", Bytes({ 0x0007AA2A, 1, 2, 300, 150, 1, 2, 3 }), true, { 1, 2, 300, 150, 1, 2, 3 } },
         DecodeCase{ "swapped_tag", Bytes({ 0x00012AAA, 1, 2, 300, 150, 1, 2, 3 }), false, kDefaults },
@@ -75,15 +62,18 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{ "capped_at_32767", Bytes({ 0x0001AA2A, 0, 0, 32768, 0x7FFFFFFF, 0, 0, 0 }), true, { 0, 0, 32767, 32767, 0, 0, 0 } },
         DecodeCase{ "largest_kept", Bytes({ 0x0001AA2A, 0, 0, 32767, 32767, 0, 0, 0 }), true, { 0, 0, 32767, 32767, 0, 0, 0 } },
         DecodeCase{ "negative_position_kept", Bytes({ 0x0001AA2A, uint32_t(-500), uint32_t(-2147483647 - 1), 315, 200, 0, 0, 0 }), true, { -500, -2147483647 - 1, 315, 200, 0, 0, 0 } },
-        DecodeCase{ "colour_high_byte_cleared", Bytes({ 0x0001AA2A, 0, 0, 315, 200, 0xFF0000FF, 0x12FFFFFF, 0x80808080 }), true, { 0, 0, 315, 200, 0x0000FF, 0xFFFFFF, 0x808080 } }),
-    [](const testing::TestParamInfo<DecodeCase>& info) { return std::string(info.param.name); });
+        DecodeCase{ "colour_high_byte_cleared", Bytes({ 0x0001AA2A, 0, 0, 315, 200, 0xFF0000FF, 0x12FFFFFF, 0x80808080 }), true, { 0, 0, 315, 200, 0x0000FF, 0xFFFFFF, 0x808080 } }
+};
 
-TEST(DecodeSettings, FortyByteFileIsTakenOnItsFirst32Bytes)
+TEST(DecodeSettings, AppliesTheFileRules)
 {
-    // The reader asks for 32 bytes only, so a longer file arrives as 32.
-    Settings s{};
-    EXPECT_TRUE(DecodeSettings(kValid.data(), 32, s));
-    EXPECT_EQ(s.width, 400);
+    for (const DecodeCase& c : kDecodeCases) {
+        SCOPED_TRACE(c.name);
+        Settings s;
+        std::memset(&s, 0x5A, sizeof s);  // whatever a short read left behind
+        EXPECT_EQ(DecodeSettings(c.bytes.data(), c.bytes.size(), s), c.taken);
+        ExpectFields(s, c.expected);
+    }
 }
 
 TEST(ApplyDefaultSettings, LeavesTheTagAlone)
@@ -118,7 +108,7 @@ struct PathCase {
     const wchar_t* settings;
 };
 
-TEST(SettingsPathBeside, TakesTheExecutablesFolder)
+TEST(FileBeside, TakesTheExecutablesFolder)
 {
     const PathCase cases[] = {
         { L"D:\\apps\\eyes\\prog.exe", L"D:\\apps\\eyes\\tavrel.dat" },
@@ -126,8 +116,10 @@ TEST(SettingsPathBeside, TakesTheExecutablesFolder)
         { L"\\\\server\\share\\a.b\\t.exe", L"\\\\server\\share\\a.b\\tavrel.dat" },
         { L"prog.exe", L"tavrel.dat" },
     };
+    // A save near the longest path must not fail for its temporary file.
+    EXPECT_EQ(FileBeside(L"C:\\a\\t.exe", kSettingsTempFileName), L"C:\\a\\tavrel.tmp");
     for (const PathCase& c : cases)
-        EXPECT_EQ(SettingsPathBeside(c.module), c.settings);
+        EXPECT_EQ(FileBeside(c.module, kSettingsFileName), c.settings);
 }
 
 TEST(ModulePathTruncated, RecognisesBothSignsAndNothingElse)

@@ -42,11 +42,12 @@ TEST(DeriveEyeGeometry, MatchesTheWorkedTable)
     }
 }
 
-TEST(DeriveEyeGeometry, TravelIsTheDoubleProductNotTheExactFraction)
+TEST(DeriveEyeGeometry, TravelAndAspectAreDoubleArithmetic)
 {
-    // 5 * 150 / 18 = 41.666..., but the product with the nearest double to
-    // 5/18 is what the pupils are placed with, bit for bit.
+    // The product with the double nearest to 5/18, not 5 * 150 / 18; and a
+    // quotient that 80-bit arithmetic would round differently.
     EXPECT_EQ(DeriveEyeGeometry(315, 200).pupilTravel, 150 * 0.2777777777777778);
+    EXPECT_EQ(DeriveEyeGeometry(4307, 16045).eyeAspect, 0x1.f4ac3f6838eabp+2);
 }
 
 struct PupilCase {
@@ -54,64 +55,61 @@ struct PupilCase {
     int32_t leftX, leftY, rightX, rightY;
 };
 
-class PlacePupilsTest : public testing::TestWithParam<PupilCase> {};
+// The worked examples, and cases where 80-bit intermediate results would
+// land a pupil one pixel off: the rules are IEEE double arithmetic.
+const PupilCase kPupilCases[] = {
+    {315, 200, 0, 0, 75, 100, 63, 84, 187, 84},
+    {315, 200, 0, 0, 240, 100, 105, 84, 228, 84},
+    {315, 200, 0, 0, 90, 110, 78, 94, 187, 87},
+    {315, 200, 0, 0, 75, 0, 63, 29, 191, 62},
+    {315, 200, 0, 0, 1000, 1000, 97, 117, 259, 121},
+    {84, 40, 0, 0, 20, 20, 17, 17, 51, 17},
+    {84, 40, 0, 0, 64, 20, 28, 17, 61, 17},
+    {84, 40, 0, 0, 20, -300, 17, 7, 60, 7},
+    {315, 200, 100, 50, 175, 150, 63, 84, 187, 84},   // moving the window moves both centres
+    {315, 200, -500, -20, -425, 80, 63, 84, 187, 84},
+    {315, 200, 0, 0, 75, -5000, 63, 29, 227, 29},     // straight up: -55 ...
+    {315, 200, 0, 0, 75, 5000, 63, 140, 227, 139},    // ... and straight down: +56
+    {95, 60, 0, 0, -177, 30, 7, 25, 56, 25},
+    {84, 51, 0, 0, 0, -128, 16, 8, 57, 9},
+};
 
-TEST_P(PlacePupilsTest, GivesTheWorkedRectangles)
+TEST(PlacePupils, GivesTheWorkedRectangles)
 {
-    const PupilCase& c = GetParam();
-    const EyeGeometry g = DeriveEyeGeometry(c.width, c.height);
-    PupilRect p[2];
-    PlacePupils(g, c.x, c.y, c.height, c.cursorX, c.cursorY, p);
-    EXPECT_EQ(p[0].left, c.leftX);
-    EXPECT_EQ(p[0].top, c.leftY);
-    EXPECT_EQ(p[1].left, c.rightX);
-    EXPECT_EQ(p[1].top, c.rightY);
-    for (const PupilRect& r : p) {
-        EXPECT_EQ(r.ellipseWidth, g.pupilWidth - 1);
-        EXPECT_EQ(r.ellipseHeight, g.pupilHeight - 1);
+    for (const PupilCase& c : kPupilCases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " at (" << c.x << ", " << c.y
+                                        << "), cursor (" << c.cursorX << ", " << c.cursorY << ")");
+        const EyeGeometry g = DeriveEyeGeometry(c.width, c.height);
+        PupilRect p[2];
+        PlacePupils(g, c.x, c.y, c.height, c.cursorX, c.cursorY, p);
+        EXPECT_EQ(p[0].left, c.leftX);
+        EXPECT_EQ(p[0].top, c.leftY);
+        EXPECT_EQ(p[1].left, c.rightX);
+        EXPECT_EQ(p[1].top, c.rightY);
+        for (const PupilRect& r : p) {
+            EXPECT_EQ(r.ellipseWidth, g.pupilWidth - 1);
+            EXPECT_EQ(r.ellipseHeight, g.pupilHeight - 1);
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, PlacePupilsTest,
-    testing::Values(
-        // Default size at the origin.
-        PupilCase{ 315, 200, 0, 0, 75, 100, 63, 84, 187, 84 },
-        PupilCase{ 315, 200, 0, 0, 240, 100, 105, 84, 228, 84 },
-        PupilCase{ 315, 200, 0, 0, 90, 110, 78, 94, 187, 87 },
-        PupilCase{ 315, 200, 0, 0, 75, 0, 63, 29, 191, 62 },
-        PupilCase{ 315, 200, 0, 0, 1000, 1000, 97, 117, 259, 121 },
-        // The smallest size.
-        PupilCase{ 84, 40, 0, 0, 20, 20, 17, 17, 51, 17 },
-        PupilCase{ 84, 40, 0, 0, 64, 20, 28, 17, 61, 17 },
-        PupilCase{ 84, 40, 0, 0, 20, -300, 17, 7, 60, 7 },
-        // Moving the window moves both centres by the same amount.
-        PupilCase{ 315, 200, 100, 50, 175, 150, 63, 84, 187, 84 },
-        PupilCase{ 315, 200, -500, -20, -425, 80, 63, 84, 187, 84 },
-        // Straight above and below the left eye: -55 upwards, +56 downwards.
-        PupilCase{ 315, 200, 0, 0, 75, -5000, 63, 29, 227, 29 },
-        PupilCase{ 315, 200, 0, 0, 75, 5000, 63, 140, 227, 139 }),
-    [](const testing::TestParamInfo<PupilCase>& info) {
-        const PupilCase& c = info.param;
-        std::string name = std::to_string(c.width) + "x" + std::to_string(c.height) + "_at_" + std::to_string(c.x) + "_" +
-                           std::to_string(c.y) + "_cursor_" + std::to_string(c.cursorX) + "_" + std::to_string(c.cursorY);
-        for (char& ch : name)
-            if (ch == '-')
-                ch = 'm';
-        return name;
-    });
-
 TEST(PlacePupils, DistanceExactlyAtTheLimitIsNotClamped)
 {
-    // At 84 x 40 the aspect is 1, so a vertical offset of exactly 11 is
-    // within a travel of 11.11 and passes unchanged; the same is true of the
-    // horizontal offset of 11 used against the left eye.
-    const EyeGeometry g = DeriveEyeGeometry(84, 40);
+    // A travel of 5 and an aspect of 1, made by hand: the cursor 3 across
+    // and 4 down from the left eye's centre is exactly 5 away, and the
+    // pupil's centre goes right there.
+    EyeGeometry g{40, 44, 5.0, 1.0, 7, 7, 84 * 40};
     PupilRect p[2];
-    PlacePupils(g, 0, 0, 40, 20 + 11, 20, p);
-    EXPECT_EQ(p[0].left, 17 + 11);
-    PlacePupils(g, 0, 0, 40, 20, 20 - 11, p);
-    EXPECT_EQ(p[0].top, 17 - 10);  // -11 + 0.5 truncates to -10
+    PlacePupils(g, 0, 0, 40, 20 + 3, 20 + 4, p);
+    EXPECT_EQ(p[0].left, 3 - 3 + 20);
+    EXPECT_EQ(p[0].top, 4 - 3 + 20);
+    // One pixel further is clamped back onto the circle of radius 5.
+    PlacePupils(g, 0, 0, 40, 20 + 3, 20 + 5, p);
+    EXPECT_EQ(p[0].left, 3 - 3 + 20);   // 2.57 rounds to 3
+    EXPECT_EQ(p[0].top, 4 - 3 + 20);    // 4.29 rounds to 4
+    PlacePupils(g, 0, 0, 40, 20 + 6, 20 + 8, p);
+    EXPECT_EQ(p[0].left, 3 - 3 + 20);
+    EXPECT_EQ(p[0].top, 4 - 3 + 20);
 }
 
 TEST(PlacePupils, LeftAndUpwardOffsetsComeOutOnePixelSmaller)
@@ -188,3 +186,28 @@ TEST(PlacePupils, PupilAtItsLimitStaysInsideTheWhite)
 }
 
 } // namespace
+
+TEST(PupilPaintArea, CoversThePupilWithTwoPixelsAroundClippedToTheWindow)
+{
+    struct Case {
+        PupilRect pupil;
+        int32_t width, height;
+        PixelArea area;
+    } cases[] = {
+        {{63, 84, 24, 32}, 315, 200, {61, 82, 90, 119}},
+        {{0, 1, 6, 6}, 84, 40, {0, 0, 9, 10}},
+        {{78, 35, 6, 6}, 84, 40, {76, 33, 84, 40}},
+    };
+    for (const Case& c : cases) {
+        const PixelArea a = PupilPaintArea(c.pupil, c.width, c.height);
+        EXPECT_EQ(a.left, c.area.left);
+        EXPECT_EQ(a.top, c.area.top);
+        EXPECT_EQ(a.right, c.area.right);
+        EXPECT_EQ(a.bottom, c.area.bottom);
+    }
+    const PixelArea both = UniteAreas({61, 82, 90, 119}, {10, 100, 20, 130});
+    EXPECT_EQ(both.left, 10);
+    EXPECT_EQ(both.top, 82);
+    EXPECT_EQ(both.right, 90);
+    EXPECT_EQ(both.bottom, 130);
+}

@@ -49,11 +49,3 @@ TEST(RecolourMask, RecoloursEveryPixelAndStaysPremultiplied)
         EXPECT_LE(p & 0xFF, a);
     }
 }
-
-TEST(BitmapRowOfBufferRow, ReversesTheRows)
-{
-    EXPECT_EQ(BitmapRowOfBufferRow(0, 200), 199);
-    EXPECT_EQ(BitmapRowOfBufferRow(199, 200), 0);
-    // The outline's inner band maps onto itself.
-    EXPECT_EQ(BitmapRowOfBufferRow(20, 200), 200 - 1 - 20);
-}

@@ -1,565 +1,263 @@
-// Reads the resources of the built tavrel.exe as data and compares them with
-// what the program and the system rely on: the icon images, the version
-// record, the manifest, the popup menu and the two dialog templates.
+// The resources of the built tavrel.exe, as the system reads them: the icon
+// images, the version record, the manifest, the popup menu, and the two
+// dialogs as the dialog manager builds them, with every label fitting the
+// room it has in the font the dialog really gets.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <cstring>
-#include <iterator>
-#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "res/resource_ids.h"
+#include "tests/support/win_support.h"
 
 namespace {
 
-std::wstring TavrelPath()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return folder + L"tavrel.exe";
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
-
-std::wstring Upper(std::wstring text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return towupper(c); });
-    return text;
-}
-
-struct Bytes {
-    const BYTE* data = nullptr;
-    size_t size = 0;
-};
-
-// The program's module, mapped as plain data once for all tests.
-class Resources : public ::testing::Test {
+class Resources : public testing::Test {
 protected:
-    static void SetUpTestSuite()
+    void SetUp() override
     {
-        module_ = LoadLibraryExW(TavrelPath().c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        module_ = LoadLibraryExW(Exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module_, nullptr);
     }
-
-    static void TearDownTestSuite()
-    {
-        if (module_ != nullptr)
-            FreeLibrary(module_);
-        module_ = nullptr;
-    }
-
-    void SetUp() override { ASSERT_NE(module_, nullptr) << "cannot load " << Narrow(TavrelPath()); }
-
-    static Bytes Find(LPCWSTR type, LPCWSTR name)
+    void TearDown() override { FreeLibrary(module_); }
+    static std::wstring Exe() { return ws::BinFolder() + L"\\tavrel.exe"; }
+    std::string Find(LPCWSTR type, LPCWSTR name) const
     {
         HRSRC info = FindResourceW(module_, name, type);
-        if (info == nullptr)
-            return {};
-        HGLOBAL loaded = LoadResource(module_, info);
-        if (loaded == nullptr)
-            return {};
-        return {static_cast<const BYTE*>(LockResource(loaded)), SizeofResource(module_, info)};
+        return info == nullptr ? "" : std::string(static_cast<const char*>(LockResource(LoadResource(module_, info))),
+                                                  SizeofResource(module_, info));
     }
-
-    static HMODULE module_;
+    HMODULE module_ = nullptr;
 };
 
-HMODULE Resources::module_ = nullptr;
-
-// Sequential little-endian reader over a resource. Reading past the end
-// yields zeros and marks the reader as overrun, so that a truncated
-// resource fails the comparisons instead of crashing the test.
-class Reader {
-public:
-    explicit Reader(Bytes bytes) : bytes_(bytes) {}
-
-    bool Overrun() const { return overrun_; }
-    size_t Offset() const { return offset_; }
-
-    template <typename T> T Read()
-    {
-        T value{};
-        if (offset_ + sizeof(T) > bytes_.size) {
-            overrun_ = true;
-            offset_ = bytes_.size;
-            return value;
-        }
-        std::memcpy(&value, bytes_.data + offset_, sizeof(T));
-        offset_ += sizeof(T);
-        return value;
-    }
-
-    std::wstring String()
-    {
-        std::wstring text;
-        for (wchar_t c = Read<wchar_t>(); c != 0 && !overrun_; c = Read<wchar_t>())
-            text += c;
-        return text;
-    }
-
-    // A name-or-ordinal field: empty, an ordinal written as "#n", or a
-    // string. The predefined control classes come as ordinals and are
-    // given back by their names.
-    std::wstring NameOrOrdinal()
-    {
-        const uint16_t first = Read<uint16_t>();
-        if (first == 0)
-            return L"";
-        if (first == 0xFFFF) {
-            const uint16_t ordinal = Read<uint16_t>();
-            static const wchar_t* const kClasses[] = {L"Button", L"Edit", L"Static",
-                                                      L"ListBox", L"ScrollBar", L"ComboBox"};
-            if (ordinal >= 0x80 && ordinal <= 0x85)
-                return kClasses[ordinal - 0x80];
-            return L"#" + std::to_wstring(ordinal);
-        }
-        offset_ -= sizeof(uint16_t);
-        return String();
-    }
-
-    void AlignToDword() { offset_ = (offset_ + 3) & ~size_t{3}; }
-
-    void Skip(size_t count)
-    {
-        offset_ += count;
-        if (offset_ > bytes_.size) {
-            overrun_ = true;
-            offset_ = bytes_.size;
-        }
-    }
-
-private:
-    Bytes bytes_;
-    size_t offset_ = 0;
-    bool overrun_ = false;
+#pragma pack(push, 2)
+struct IconEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bits;
+    DWORD bytes;
+    WORD id;
 };
+#pragma pack(pop)
 
-// ---------------------------------------------------------------- icon
-
-TEST_F(Resources, IconGroupHoldsEveryImageAt32BitsWithTransparentCorners)
+TEST_F(Resources, IconHasFiveSizesAt32BitsWithTransparentCorners)
 {
-    const std::set<int> expectedSizes = {16, 24, 32, 48, 256};
-
-    Reader group(Find(RT_GROUP_ICON, MAKEINTRESOURCEW(IDI_APP)));
-    EXPECT_EQ(group.Read<uint16_t>(), 0);
-    EXPECT_EQ(group.Read<uint16_t>(), 1);
-    const uint16_t count = group.Read<uint16_t>();
-    ASSERT_EQ(count, expectedSizes.size());
-
+    const std::string group = Find(RT_GROUP_ICON, MAKEINTRESOURCEW(101));
+    ASSERT_GE(group.size(), 6u);
+    const WORD count = *reinterpret_cast<const WORD*>(group.data() + 4);
+    ASSERT_EQ(group.size(), 6 + count * sizeof(IconEntry));
     std::set<int> sizes;
-    for (uint16_t i = 0; i < count; ++i) {
-        SCOPED_TRACE("group entry " + std::to_string(i));
-        const int width = group.Read<uint8_t>();
-        const int height = group.Read<uint8_t>();
-        group.Read<uint8_t>(); // colour count
-        group.Read<uint8_t>(); // reserved
-        const uint16_t planes = group.Read<uint16_t>();
-        const uint16_t bits = group.Read<uint16_t>();
-        const uint32_t bytesInRes = group.Read<uint32_t>();
-        const uint16_t id = group.Read<uint16_t>();
-        ASSERT_FALSE(group.Overrun());
-
-        const int size = width == 0 ? 256 : width;
+    for (WORD i = 0; i < count; ++i) {
+        const IconEntry& entry = reinterpret_cast<const IconEntry*>(group.data() + 6)[i];
+        const int size = entry.width == 0 ? 256 : entry.width;
         sizes.insert(size);
-        EXPECT_EQ(height == 0 ? 256 : height, size);
-        EXPECT_EQ(planes, 1);
-        EXPECT_EQ(bits, 32);
-
-        const Bytes image = Find(RT_ICON, MAKEINTRESOURCEW(id));
-        ASSERT_NE(image.data, nullptr);
-        EXPECT_EQ(image.size, bytesInRes);
-        BITMAPINFOHEADER header;
-        ASSERT_GE(image.size, sizeof header);
-        std::memcpy(&header, image.data, sizeof header);
-        EXPECT_EQ(header.biSize, sizeof header);
-        EXPECT_EQ(header.biWidth, size);
-        EXPECT_EQ(header.biHeight, 2 * size);
-        EXPECT_EQ(header.biBitCount, 32);
-        EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB));
-        const size_t pixels = static_cast<size_t>(size) * size;
-        const size_t maskBytes = static_cast<size_t>((size + 31) / 32 * 4) * size;
-        ASSERT_EQ(image.size, sizeof header + 4 * pixels + maskBytes);
-
-        // Bytes B, G, R, A from the bottom row up: the corners lie outside
-        // the eyes and must be transparent, the middle of an eye opaque.
-        const BYTE* xor_ = image.data + sizeof header;
-        auto alpha = [&](int x, int y) { return xor_[4 * (static_cast<size_t>(size - 1 - y) * size + x) + 3]; };
-        EXPECT_EQ(alpha(0, 0), 0);
-        EXPECT_EQ(alpha(size - 1, 0), 0);
-        EXPECT_EQ(alpha(0, size - 1), 0);
-        EXPECT_EQ(alpha(size - 1, size - 1), 0);
-        EXPECT_EQ(alpha(size / 4, size / 2), 255);
-        EXPECT_EQ(alpha(3 * size / 4, size / 2), 255);
-
-        HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(image.data), static_cast<DWORD>(image.size),
-                                              TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR);
-        EXPECT_NE(icon, nullptr) << "the system cannot decode the image";
-        if (icon != nullptr)
-            DestroyIcon(icon);
+        EXPECT_EQ(entry.bits, 32);
+        std::string image = Find(RT_ICON, MAKEINTRESOURCEW(entry.id));
+        ASSERT_EQ(image.size(), entry.bytes);
+        const BYTE* argb = reinterpret_cast<const BYTE*>(image.data()) + sizeof(BITMAPINFOHEADER);
+        auto alpha = [&](int x, int y) { return argb[4 * ((size - 1 - y) * size + x) + 3]; };
+        EXPECT_EQ(alpha(0, 0) | alpha(size - 1, size - 1), 0) << size;
+        EXPECT_EQ(alpha(size / 4, size / 2), 255) << size;
+        HICON icon = CreateIconFromResourceEx(reinterpret_cast<BYTE*>(&image[0]), DWORD(image.size()), TRUE,
+                                              0x00030000, size, size, 0);
+        EXPECT_NE(icon, nullptr) << size;
+        DestroyIcon(icon);
     }
-    EXPECT_EQ(sizes, expectedSizes);
+    EXPECT_EQ(sizes, (std::set<int>{16, 24, 32, 48, 256}));
 }
-
-// ---------------------------------------------------------------- version
-
-struct VersionString {
-    const wchar_t* name;
-    const wchar_t* value;
-};
 
 TEST_F(Resources, VersionRecordNamesTheProgramAndItsVersions)
 {
-    static const VersionString kStrings[] = {
-        {L"ProductName", L"Tavrel"},     {L"FileDescription", L"Tavrel"},
-        {L"InternalName", L"tavrel"},    {L"OriginalFilename", L"tavrel.exe"},
-        {L"ProductVersion", L"1.01"},    {L"FileVersion", L"1.0.1.1"},
-    };
-
-    const std::wstring path = TavrelPath();
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
-    ASSERT_NE(size, 0u);
-    std::vector<BYTE> block(size);
-    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
-
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(Exe().c_str(), nullptr));
+    ASSERT_TRUE(GetFileVersionInfoW(Exe().c_str(), 0, DWORD(block.size()), block.data()));
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    ASSERT_GE(length, sizeof *fixed);
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0x00010001u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00010001u);
-    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u);
-    EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS_NT_WINDOWS32));
-    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
-
-    // The strings are found the way Explorer finds them: through the block
-    // that the translation table names.
+    EXPECT_EQ(fixed->dwFileType, DWORD(VFT_APP));
     WORD* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                               reinterpret_cast<void**>(&translation), &length));
-    ASSERT_GE(length, 2 * sizeof(WORD));
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                               &length));
     wchar_t prefix[64];
     wsprintfW(prefix, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
-
-    for (const VersionString& entry : kStrings) {
-        SCOPED_TRACE(Narrow(entry.name));
+    const std::pair<const wchar_t*, const wchar_t*> strings[] = {
+        {L"ProductName", L"Tavrel"},        {L"FileDescription", L"Tavrel"},  {L"InternalName", L"tavrel"},
+        {L"OriginalFilename", L"tavrel.exe"}, {L"ProductVersion", L"1.01"}, {L"FileVersion", L"1.0.1.1"}};
+    for (const auto& entry : strings) {
         wchar_t* value = nullptr;
-        const std::wstring query = prefix + std::wstring(entry.name);
-        ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length));
-        EXPECT_EQ(std::wstring(value), entry.value);
+        ASSERT_TRUE(VerQueryValueW(block.data(), (prefix + std::wstring(entry.first)).c_str(),
+                                   reinterpret_cast<void**>(&value), &length));
+        EXPECT_EQ(std::wstring(value), entry.second);
     }
 }
 
-// ---------------------------------------------------------------- manifest
-
-// The opening tags of every element with the given name, attributes
-// included, in document order.
-std::vector<std::string> Elements(const std::string& xml, const std::string& name)
+TEST_F(Resources, ManifestRunsAsInvokerWithCommonControls6ForThisProcessor)
 {
-    std::vector<std::string> tags;
-    const std::string open = "<" + name;
-    for (size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at + 1)) {
-        const char next = at + open.size() < xml.size() ? xml[at + open.size()] : '\0';
-        if (next != ' ' && next != '\t' && next != '\r' && next != '\n' && next != '/' && next != '>')
-            continue;
-        const size_t end = xml.find('>', at);
-        tags.push_back(xml.substr(at, end == std::string::npos ? std::string::npos : end - at + 1));
-    }
-    return tags;
-}
-
-std::string Attribute(const std::string& tag, const std::string& name)
-{
-    for (const char quote : {'"', '\''}) {
-        const std::string key = " " + name + "=" + quote;
-        const size_t at = tag.find(key);
-        if (at != std::string::npos) {
-            const size_t start = at + key.size();
-            return tag.substr(start, tag.find(quote, start) - start);
-        }
-    }
-    return "";
-}
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-    return text;
-}
-
-TEST_F(Resources, ManifestRunsAsInvokerWithCommonControls6AndNoDpiEntry)
-{
-    const Bytes bytes = Find(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID);
-    ASSERT_NE(bytes.data, nullptr);
-    const std::string xml(reinterpret_cast<const char*>(bytes.data), bytes.size);
-
-    const std::vector<std::string> levels = Elements(xml, "requestedExecutionLevel");
-    ASSERT_EQ(levels.size(), 1u);
-    EXPECT_EQ(Attribute(levels[0], "level"), "asInvoker");
-
-    int commonControls = 0;
-    for (const std::string& identity : Elements(xml, "assemblyIdentity")) {
-        if (Attribute(identity, "name") != "Microsoft.Windows.Common-Controls")
-            continue;
-        ++commonControls;
-        EXPECT_EQ(Attribute(identity, "version"), "6.0.0.0");
-        EXPECT_EQ(Attribute(identity, "type"), "win32");
-        EXPECT_EQ(Lower(Attribute(identity, "publicKeyToken")), "6595b64144ccf1df");
-    }
-    EXPECT_EQ(commonControls, 1);
-
-    // The program leaves scaling to the system; a DPI entry of any kind
-    // would change the coordinates it sees and keeps in its settings.
-    EXPECT_EQ(Lower(xml).find("dpiaware"), std::string::npos);
-
-    std::set<std::string> systems;
-    for (const std::string& os : Elements(xml, "supportedOS"))
-        systems.insert(Lower(Attribute(os, "Id")));
-    const std::set<std::string> expected = {
-        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // Windows 7
-        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // Windows 8
-        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", // Windows 8.1
-        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // Windows 10 and 11
-    };
-    EXPECT_EQ(systems, expected);
-
-    // The loader refuses to start a program whose manifest it cannot read
-    // or whose dependency it cannot find; an activation context built from
-    // the same resource goes through the same checks.
-    const std::wstring path = TavrelPath();
-    ACTCTXW request = {};
+    const std::string xml = Find(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID);
+    const std::string architecture = sizeof(void*) == 8 ? "amd64" : "x86";
+    EXPECT_NE(xml.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(xml.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_EQ(xml.find("dpiAware"), std::string::npos) << "the program leaves scaling to the system";
+    size_t named = 0;
+    for (size_t at = xml.find("processorArchitecture="); at != std::string::npos;
+         at = xml.find("processorArchitecture=", at + 1), ++named)
+        EXPECT_EQ(xml.substr(at + 23, architecture.size() + 1), architecture + "\"");
+    EXPECT_EQ(named, 2u);
+    ACTCTXW request{};
     request.cbSize = sizeof request;
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = path.c_str();
+    const std::wstring exe = Exe();
+    request.lpSource = exe.c_str();
     request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
     HANDLE context = CreateActCtxW(&request);
-    EXPECT_NE(context, INVALID_HANDLE_VALUE) << "error " << GetLastError();
-    if (context != INVALID_HANDLE_VALUE)
-        ReleaseActCtx(context);
+    EXPECT_NE(context, INVALID_HANDLE_VALUE) << "the loader would refuse the manifest";
+    ReleaseActCtx(context);
 }
-
-// ---------------------------------------------------------------- menu
-
-struct MenuItem {
-    UINT id;
-    const wchar_t* text;
-};
 
 TEST_F(Resources, PopupMenuHoldsQuitAndSettingsPlainly)
 {
-    static const MenuItem kItems[] = {{IDM_QUIT, L"終了(&Q)"}, {IDM_SETTINGS, L"設定(&S)..."}};
-
-    HMENU menu = LoadMenuW(module_, MAKEINTRESOURCEW(IDM_POPUP));
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(GetMenuItemCount(menu), 1);
+    HMENU menu = LoadMenuW(module_, MAKEINTRESOURCEW(101));
     HMENU popup = GetSubMenu(menu, 0);
-    ASSERT_NE(popup, nullptr);
-    ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(std::size(kItems)));
-
-    for (UINT position = 0; position < std::size(kItems); ++position) {
-        SCOPED_TRACE("item " + std::to_string(position));
+    ASSERT_EQ(GetMenuItemCount(popup), 2);
+    const std::pair<UINT, const wchar_t*> items[] = {{101, L"終了(&Q)"}, {102, L"設定(&S)..."}};
+    for (UINT i = 0; i < 2; ++i) {
         wchar_t text[64] = {};
-        MENUITEMINFOW item = {};
+        MENUITEMINFOW item{};
         item.cbSize = sizeof item;
-        item.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+        item.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_FTYPE;
         item.dwTypeData = text;
-        item.cch = static_cast<UINT>(std::size(text));
-        ASSERT_TRUE(GetMenuItemInfoW(popup, position, TRUE, &item));
-        EXPECT_EQ(item.wID, kItems[position].id);
-        EXPECT_EQ(std::wstring(text), kItems[position].text);
-        EXPECT_EQ(item.fType, static_cast<UINT>(MFT_STRING));
-        EXPECT_EQ(item.fState, 0u) << "no default, check mark or grey state";
-        EXPECT_EQ(item.hSubMenu, nullptr);
+        item.cch = 64;
+        ASSERT_TRUE(GetMenuItemInfoW(popup, i, TRUE, &item));
+        EXPECT_EQ(item.wID, items[i].first);
+        EXPECT_EQ(std::wstring(text), items[i].second);
+        EXPECT_EQ(item.fState | item.fType, 0u) << "plain: no default, check mark or grey state";
     }
     DestroyMenu(menu);
 }
 
-// ---------------------------------------------------------------- dialogs
-
+// One control as the template gives it: id, class, style bits, text and
+// rectangle in dialog units.
 struct Control {
-    DWORD id;
+    int id;
     const wchar_t* cls;
     DWORD style;
-    DWORD exStyle;
     const wchar_t* text;
-    short x, y, cx, cy;
+    RECT units;
 };
 
-struct DialogTemplate {
-    WORD id;
-    const wchar_t* title;
-    DWORD style;
-    short cx, cy;
-    std::vector<Control> controls;
-};
-
-constexpr DWORD kNone = static_cast<DWORD>(-1);
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
 constexpr DWORD kFrame = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_OWNERDRAW;
 constexpr DWORD kSwatch = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFTNOWORDWRAP;
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-constexpr DWORD kEdit = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+// The dialog manager draws an edit's border as a sunken client edge.
+constexpr DWORD kEdit = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
 
-const DialogTemplate kDialogs[] = {
-    {IDD_SETTINGS, L"Tavrel 設定", WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_SETFONT, 144, 184, {
-        {kNone, L"Static", kLabel, 0, L"位置", 8, 10, 20, 12},
-        {kNone, L"Static", kLabel, 0, L"横:", 16, 23, 14, 12},
-        {IDC_FRAME_X, L"Static", kFrame, 0, L"", 34, 20, 24, 14},
-        {IDC_VALUE_X, L"Static", kLabel, 0, L"", 36, 23, 20, 10},
-        {kNone, L"Static", kLabel, 0, L"縦:", 72, 23, 14, 12},
-        {IDC_FRAME_Y, L"Static", kFrame, 0, L"", 90, 20, 24, 14},
-        {IDC_VALUE_Y, L"Static", kLabel, 0, L"", 92, 23, 20, 10},
-        {kNone, L"Static", kLabel, 0, L"サイズ", 8, 38, 20, 12},
-        {kNone, L"Static", kLabel, 0, L"幅:", 16, 51, 14, 12},
-        {IDC_FRAME_WIDTH, L"Static", kFrame, 0, L"", 34, 48, 24, 14},
-        {IDC_VALUE_WIDTH, L"Static", kLabel, 0, L"", 36, 51, 20, 10},
-        {kNone, L"Static", kLabel, 0, L"高さ:", 72, 51, 14, 12},
-        {IDC_FRAME_HEIGHT, L"Static", kFrame, 0, L"", 90, 48, 24, 14},
-        {IDC_VALUE_HEIGHT, L"Static", kLabel, 0, L"", 92, 51, 20, 10},
-        {IDC_NUMERIC_INPUT, L"Button", kButton, 0, L"位置・サイズを数値入力で設定(&K)", 16, 72, 108, 14},
-        {kNone, L"Static", kLabel, 0, L"輪郭の色:", 8, 100, 34, 12},
-        {IDC_SWATCH_OUTLINE, L"Static", kSwatch, WS_EX_CLIENTEDGE, L"", 42, 98, 20, 14},
-        {IDC_SET_OUTLINE, L"Button", kButton, 0, L"設定(&R)...", 66, 98, 40, 14},
-        {kNone, L"Static", kLabel, 0, L"白目の色:", 8, 120, 34, 12},
-        {IDC_SWATCH_EYE_WHITE, L"Static", kSwatch, WS_EX_CLIENTEDGE, L"", 42, 118, 20, 14},
-        {IDC_SET_EYE_WHITE, L"Button", kButton, 0, L"設定(&S)...", 66, 118, 40, 14},
-        {kNone, L"Static", kLabel, 0, L"黒目の色:", 8, 140, 34, 12},
-        {IDC_SWATCH_PUPIL, L"Static", kSwatch, WS_EX_CLIENTEDGE, L"", 42, 138, 20, 14},
-        {IDC_SET_PUPIL, L"Button", kButton, 0, L"設定(&I)...", 66, 138, 40, 14},
-        {IDOK, L"Button", kButton, 0, L"OK", 8, 166, 40, 14},
-        {IDCANCEL, L"Button", kButton, 0, L"キャンセル", 52, 166, 40, 14},
-        {IDC_APPLY, L"Button", kButton | WS_DISABLED, 0, L"適用(&A)", 96, 166, 40, 14},
-    }},
-    {IDD_POSITION_SIZE, L"位置・サイズ設定", WS_CAPTION | WS_SYSMENU | DS_SETFONT, 144, 95, {
-        {kNone, L"Static", kLabel, 0, L"位置", 8, 10, 20, 12},
-        {kNone, L"Static", kLabel, 0, L"横(&X):", 16, 23, 26, 12},
-        {IDC_VALUE_X, L"Edit", kEdit, 0, L"", 42, 20, 24, 14},
-        {kNone, L"Static", kLabel, 0, L"縦(&Y):", 80, 23, 26, 12},
-        {IDC_VALUE_Y, L"Edit", kEdit, 0, L"", 106, 20, 24, 14},
-        {kNone, L"Static", kLabel, 0, L"サイズ", 8, 38, 20, 12},
-        {kNone, L"Static", kLabel, 0, L"幅(&W):", 16, 51, 26, 12},
-        {IDC_VALUE_WIDTH, L"Edit", kEdit, 0, L"", 42, 48, 24, 14},
-        {kNone, L"Static", kLabel, 0, L"高さ(&H):", 80, 51, 26, 12},
-        {IDC_VALUE_HEIGHT, L"Edit", kEdit, 0, L"", 106, 48, 24, 14},
-        {IDOK, L"Button", kButton, 0, L"OK", 8, 77, 40, 14},
-        {IDCANCEL, L"Button", kButton, 0, L"キャンセル", 52, 77, 40, 14},
-        {IDC_APPLY, L"Button", kButton | WS_DISABLED, 0, L"適用(&A)", 96, 77, 40, 14},
-    }},
-};
+const std::vector<Control> kSettingsControls = {
+    {-1, L"Static", kLabel, L"位置", {8, 10, 20, 12}},           {-1, L"Static", kLabel, L"横:", {16, 23, 14, 12}},
+    {101, L"Static", kFrame, L"", {34, 20, 24, 14}},              {102, L"Static", kLabel, L"", {36, 23, 20, 10}},
+    {-1, L"Static", kLabel, L"縦:", {72, 23, 14, 12}},            {103, L"Static", kFrame, L"", {90, 20, 24, 14}},
+    {104, L"Static", kLabel, L"", {92, 23, 20, 10}},              {-1, L"Static", kLabel, L"サイズ", {8, 38, 20, 12}},
+    {-1, L"Static", kLabel, L"幅:", {16, 51, 14, 12}},            {105, L"Static", kFrame, L"", {34, 48, 24, 14}},
+    {106, L"Static", kLabel, L"", {36, 51, 20, 10}},              {-1, L"Static", kLabel, L"高さ:", {72, 51, 14, 12}},
+    {107, L"Static", kFrame, L"", {90, 48, 24, 14}},              {108, L"Static", kLabel, L"", {92, 51, 20, 10}},
+    {109, L"Button", kButton, L"位置・サイズを数値入力で設定(&K)", {16, 72, 108, 14}},
+    {-1, L"Static", kLabel, L"輪郭の色:", {8, 100, 34, 12}},      {110, L"Static", kSwatch, L"", {42, 98, 20, 14}},
+    {111, L"Button", kButton, L"設定(&R)...", {66, 98, 40, 14}}, {-1, L"Static", kLabel, L"白目の色:", {8, 120, 34, 12}},
+    {112, L"Static", kSwatch, L"", {42, 118, 20, 14}},            {113, L"Button", kButton, L"設定(&S)...", {66, 118, 40, 14}},
+    {-1, L"Static", kLabel, L"黒目の色:", {8, 140, 34, 12}},      {114, L"Static", kSwatch, L"", {42, 138, 20, 14}},
+    {115, L"Button", kButton, L"設定(&I)...", {66, 138, 40, 14}}, {1, L"Button", kButton, L"OK", {8, 166, 40, 14}},
+    {2, L"Button", kButton, L"キャンセル", {52, 166, 40, 14}},
+    {116, L"Button", kButton | WS_DISABLED, L"適用(&A)", {96, 166, 40, 14}}};
 
-void PrintTo(const DialogTemplate& dialog, std::ostream* out)
+const std::vector<Control> kNumericControls = {
+    {-1, L"Static", kLabel, L"位置", {8, 10, 20, 12}},        {-1, L"Static", kLabel, L"横(&X):", {16, 23, 26, 12}},
+    {102, L"Edit", kEdit, L"", {42, 20, 24, 14}},              {-1, L"Static", kLabel, L"縦(&Y):", {80, 23, 26, 12}},
+    {104, L"Edit", kEdit, L"", {106, 20, 24, 14}},             {-1, L"Static", kLabel, L"サイズ", {8, 38, 20, 12}},
+    {-1, L"Static", kLabel, L"幅(&W):", {16, 51, 26, 12}},     {106, L"Edit", kEdit, L"", {42, 48, 24, 14}},
+    {-1, L"Static", kLabel, L"高さ(&H):", {80, 51, 26, 12}},   {108, L"Edit", kEdit, L"", {106, 48, 24, 14}},
+    {1, L"Button", kButton, L"OK", {8, 77, 40, 14}},           {2, L"Button", kButton, L"キャンセル", {52, 77, 40, 14}},
+    {116, L"Button", kButton | WS_DISABLED, L"適用(&A)", {96, 77, 40, 14}}};
+
+INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM)
 {
-    *out << "dialog " << dialog.id;
+    return message == WM_INITDIALOG;
 }
 
-class DialogResource : public Resources, public ::testing::WithParamInterface<DialogTemplate> {};
-
-std::string DialogName(const ::testing::TestParamInfo<DialogTemplate>& info)
+// Whether a control's text fits the room it has in its font: a label in
+// the lines its height holds (one at least), a button on one line clear of
+// its edges.
+bool TextFits(HWND control, const std::wstring& text, bool button)
 {
-    return "Dialog" + std::to_string(info.param.id);
+    RECT client;
+    GetClientRect(control, &client);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    RECT need = {0, 0, client.right, 0};
+    DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | (button ? DT_SINGLELINE : DT_WORDBREAK | DT_EXPANDTABS));
+    const LONG lines = std::max<LONG>(1, client.bottom / metrics.tmHeight);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return button ? need.right <= client.right - 6 : need.bottom <= lines * metrics.tmHeight && need.right <= client.right;
 }
 
-// Reads the extended template field by field, in the order the dialog
-// manager reads it, and compares every field with the table.
-TEST_P(DialogResource, ExtendedTemplateMatchesTheTable)
+void CheckDialog(const std::string& templ, const wchar_t* title, DWORD style, SIZE units,
+                 const std::vector<Control>& controls)
 {
-    const DialogTemplate& expected = GetParam();
-    Reader in(Find(RT_DIALOG, MAKEINTRESOURCEW(expected.id)));
-
-    EXPECT_EQ(in.Read<uint16_t>(), 1) << "dlgVer";
-    ASSERT_EQ(in.Read<uint16_t>(), 0xFFFF) << "not an extended template";
-    EXPECT_EQ(in.Read<uint32_t>(), 0u) << "help id";
-    EXPECT_EQ(in.Read<uint32_t>(), 0u) << "extended style";
-    EXPECT_EQ(in.Read<uint32_t>(), expected.style) << "style";
-    const uint16_t count = in.Read<uint16_t>();
-    EXPECT_EQ(in.Read<int16_t>(), 0) << "x";
-    EXPECT_EQ(in.Read<int16_t>(), 0) << "y";
-    EXPECT_EQ(in.Read<int16_t>(), expected.cx) << "cx";
-    EXPECT_EQ(in.Read<int16_t>(), expected.cy) << "cy";
-    EXPECT_EQ(in.NameOrOrdinal(), L"") << "menu";
-    EXPECT_EQ(in.NameOrOrdinal(), L"") << "window class";
-    EXPECT_EQ(in.String(), expected.title);
-    EXPECT_EQ(in.Read<uint16_t>(), 9) << "point size";
-    in.Read<uint16_t>(); // weight: any normal weight will do
-    EXPECT_EQ(in.Read<uint8_t>(), 0) << "italic";
-    const uint8_t charset = in.Read<uint8_t>();
-    EXPECT_TRUE(charset == DEFAULT_CHARSET || charset == SHIFTJIS_CHARSET) << int{charset};
-    EXPECT_EQ(in.String(), L"MS UI Gothic");
-    ASSERT_FALSE(in.Overrun());
-    ASSERT_EQ(count, expected.controls.size());
-
-    for (size_t i = 0; i < count; ++i) {
-        const Control& want = expected.controls[i];
-        SCOPED_TRACE("control " + std::to_string(i) + ", id " + std::to_string(static_cast<int>(want.id)));
-        in.AlignToDword();
-        EXPECT_EQ(in.Read<uint32_t>(), 0u) << "help id";
-        EXPECT_EQ(in.Read<uint32_t>(), want.exStyle) << "extended style";
-        EXPECT_EQ(in.Read<uint32_t>(), want.style) << "style";
-        EXPECT_EQ(in.Read<int16_t>(), want.x) << "x";
-        EXPECT_EQ(in.Read<int16_t>(), want.y) << "y";
-        EXPECT_EQ(in.Read<int16_t>(), want.cx) << "cx";
-        EXPECT_EQ(in.Read<int16_t>(), want.cy) << "cy";
-        EXPECT_EQ(in.Read<uint32_t>(), want.id) << "id";
-        EXPECT_EQ(Upper(in.NameOrOrdinal()), Upper(want.cls)) << "class";
-        EXPECT_EQ(in.NameOrOrdinal(), want.text) << "text";
-        in.Skip(in.Read<uint16_t>());
-        ASSERT_FALSE(in.Overrun());
-    }
-}
-
-INT_PTR CALLBACK IgnoreEverything(HWND, UINT, WPARAM, LPARAM)
-{
-    return FALSE;
-}
-
-// The dialog manager itself must accept the template: an unknown class
-// or a broken font entry makes the dialog fail to open.
-TEST_P(DialogResource, DialogManagerCreatesEveryControl)
-{
-    const DialogTemplate& expected = GetParam();
-    const Bytes bytes = Find(RT_DIALOG, MAKEINTRESOURCEW(expected.id));
-    ASSERT_NE(bytes.data, nullptr);
     HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                             reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data), nullptr,
-                                             IgnoreEverything, 0);
-    ASSERT_NE(dialog, nullptr) << "error " << GetLastError();
-
-    wchar_t text[128] = {};
-    GetWindowTextW(dialog, text, static_cast<int>(std::size(text)));
-    EXPECT_EQ(std::wstring(text), expected.title);
-
-    size_t index = 0;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT), ++index) {
-        ASSERT_LT(index, expected.controls.size());
-        const Control& want = expected.controls[index];
-        SCOPED_TRACE("control " + std::to_string(index));
-        wchar_t cls[64] = {};
-        GetClassNameW(child, cls, static_cast<int>(std::size(cls)));
-        EXPECT_EQ(Upper(cls), Upper(want.cls));
-        if (want.id != kNone) {
-            EXPECT_EQ(static_cast<DWORD>(GetDlgCtrlID(child)), want.id);
+                                             reinterpret_cast<LPCDLGTEMPLATEW>(templ.data()), nullptr, Quiet, 0);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ws::TextOf(dialog), title);
+    EXPECT_EQ(DWORD(GetWindowLongW(dialog, GWL_STYLE)) & style, style);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(std::wstring(font.lfFaceName), L"MS UI Gothic");
+    EXPECT_EQ(font.lfHeight, -MulDiv(9, GetDeviceCaps(GetDC(nullptr), LOGPIXELSY), 72));
+    RECT client{0, 0, units.cx, units.cy}, actual;
+    MapDialogRect(dialog, &client);
+    GetClientRect(dialog, &actual);
+    EXPECT_TRUE(actual.right == client.right && actual.bottom == client.bottom);
+    size_t i = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT), ++i) {
+        ASSERT_LT(i, controls.size());
+        const Control& want = controls[i];
+        const std::wstring text = ws::TextOf(child);
+        SCOPED_TRACE(ws::Narrow(L"control " + std::to_wstring(i) + L" " + want.text));
+        RECT rect = want.units, placed = ws::RectOf(child);
+        MapDialogRect(dialog, &rect);
+        rect.right += rect.left;
+        rect.bottom += rect.top;
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+        EXPECT_TRUE(EqualRect(&rect, &placed)) << "misplaced";
+        EXPECT_EQ(_wcsicmp(ws::ClassOf(child).c_str(), want.cls), 0);
+        EXPECT_EQ(GetDlgCtrlID(child), want.id);
+        EXPECT_EQ(DWORD(GetWindowLongW(child, GWL_STYLE)) & want.style, want.style);
+        EXPECT_EQ(IsWindowEnabled(child) != 0, (want.style & WS_DISABLED) == 0);
+        EXPECT_EQ(text, want.text);
+        EXPECT_EQ((GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0,
+                  want.style == kSwatch || want.style == kEdit);
+        if (!text.empty()) {
+            EXPECT_TRUE(TextFits(child, text, want.style == kButton || want.style == (kButton | WS_DISABLED)))
+                << "the text does not fit";
         }
-        EXPECT_EQ(IsWindowEnabled(child) != FALSE, (want.style & WS_DISABLED) == 0);
     }
-    EXPECT_EQ(index, expected.controls.size());
+    EXPECT_EQ(i, controls.size());
     DestroyWindow(dialog);
 }
 
-INSTANTIATE_TEST_SUITE_P(Templates, DialogResource, ::testing::ValuesIn(kDialogs), DialogName);
+TEST_F(Resources, SettingsDialogHasEveryControlInPlaceWithRoomForItsText)
+{
+    CheckDialog(Find(RT_DIALOG, MAKEINTRESOURCEW(101)), L"Tavrel 設定", WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_SETFONT,
+                {144, 184}, kSettingsControls);
+}
+
+TEST_F(Resources, NumericDialogHasEveryControlInPlaceWithRoomForItsText)
+{
+    CheckDialog(Find(RT_DIALOG, MAKEINTRESOURCEW(102)), L"位置・サイズ設定", WS_CAPTION | WS_SYSMENU | DS_SETFONT,
+                {144, 95}, kNumericControls);
+}
 
 } // namespace

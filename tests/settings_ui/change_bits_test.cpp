@@ -16,11 +16,6 @@ struct ChangeCase {
     uint32_t expected;
 };
 
-void PrintTo(const ChangeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 const ChangeCase kChangeCases[] = {
     { "nothing", { 120, -40, 315, 200 }, { 0x000000, 0xFFFFFF, 0x000000 }, 0 },
     { "x_only", { 121, -40, 315, 200 }, { 0x000000, 0xFFFFFF, 0x000000 }, PositionChanged },
@@ -37,27 +32,19 @@ const ChangeCase kChangeCases[] = {
       SizeChanged | EyeColorsChanged | PupilColorChanged },
 };
 
-class ChangeBitsTest : public testing::TestWithParam<ChangeCase> {};
-
-TEST_P(ChangeBitsTest, DescribesWhatDiffers)
-{
-    const ChangeCase& c = GetParam();
-    EXPECT_EQ(ComputeChangeBits(c.rect, c.colors, BaseSettings()), c.expected);
-}
-
 // After the pending values have been copied in, nothing differs any more,
 // whatever differed before, and the record's tag is left alone.
-TEST_P(ChangeBitsTest, CopiedValuesNoLongerDiffer)
+TEST(ChangeBits, DescribeWhatDiffersUntilThePendingValuesAreCopiedIn)
 {
-    const ChangeCase& c = GetParam();
-    Settings settings = BaseSettings();
-    CopyPendingIntoSettings(c.rect, c.colors, settings);
-    EXPECT_EQ(ComputeChangeBits(c.rect, c.colors, settings), 0u);
-    EXPECT_EQ(settings.tag, kSettingsTag);
+    for (const ChangeCase& c : kChangeCases) {
+        SCOPED_TRACE(c.name);
+        Settings settings = BaseSettings();
+        EXPECT_EQ(ComputeChangeBits(c.rect, c.colors, settings), c.expected);
+        CopyPendingIntoSettings(c.rect, c.colors, settings);
+        EXPECT_EQ(ComputeChangeBits(c.rect, c.colors, settings), 0u);
+        EXPECT_EQ(settings.tag, kSettingsTag);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ChangeBitsTest, testing::ValuesIn(kChangeCases),
-                         [](const testing::TestParamInfo<ChangeCase>& info) { return std::string(info.param.name); });
 
 TEST(CopySettingsIntoPending, EveryFieldLandsInItsOwnPlace)
 {

@@ -5,9 +5,15 @@
 #include <climits>
 #include <string>
 
-#include "app/messages.h"
-
 namespace {
+
+// The dialog's messages, as the user reads them.
+const wchar_t* const kMsgBadX = L"横位置の入力に誤りがあります。";
+const wchar_t* const kMsgBadY = L"縦位置の入力に誤りがあります。";
+const wchar_t* const kMsgBadWidth = L"幅の入力に誤りがあります。";
+const wchar_t* const kMsgBadHeight = L"高さの入力に誤りがあります。";
+const wchar_t* const kMsgWidthTooSmall = L"幅が小さすぎます。";
+const wchar_t* const kMsgHeightTooSmall = L"高さが小さすぎます。";
 
 struct ValidationCase {
     const char* name;
@@ -20,11 +26,6 @@ struct ValidationCase {
     const wchar_t* message;      // when !ok
     int32_t expected[4];         // x, y, width, height when ok
 };
-
-void PrintTo(const ValidationCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 // A valid set of texts into which each case puts its own faulty field.
 constexpr const wchar_t* kX = L"120";
@@ -83,38 +84,29 @@ const ValidationCase kValidationCases[] = {
     { "height_with_plus", kX, kY, kW, L"+40", false, kFieldHeight, kMsgBadHeight, {} },
 };
 
-class ValidatePositionSizeTest : public testing::TestWithParam<ValidationCase> {};
-
-TEST_P(ValidatePositionSizeTest, AcceptsOrNamesTheFirstFieldAtFault)
+TEST(ValidatePositionSize, AcceptsOrNamesTheFirstFieldAtFault)
 {
-    const ValidationCase& c = GetParam();
-    const NumberInput result = ValidatePositionSize(c.x, c.y, c.width, c.height);
-    ASSERT_EQ(result.ok, c.ok);
-    if (c.ok) {
-        EXPECT_EQ(result.x, c.expected[0]);
-        EXPECT_EQ(result.y, c.expected[1]);
-        EXPECT_EQ(result.width, c.expected[2]);
-        EXPECT_EQ(result.height, c.expected[3]);
-        return;
+    for (const ValidationCase& c : kValidationCases) {
+        SCOPED_TRACE(c.name);
+        const NumberInput result = ValidatePositionSize(c.x, c.y, c.width, c.height);
+        ASSERT_EQ(result.ok, c.ok);
+        if (c.ok) {
+            EXPECT_EQ(result.x, c.expected[0]);
+            EXPECT_EQ(result.y, c.expected[1]);
+            EXPECT_EQ(result.width, c.expected[2]);
+            EXPECT_EQ(result.height, c.expected[3]);
+        } else {
+            EXPECT_EQ(result.failedField, c.failedField);
+            EXPECT_EQ(std::wstring(result.message), std::wstring(c.message));
+        }
     }
-    EXPECT_EQ(result.failedField, c.failedField);
-    ASSERT_NE(result.message, nullptr);
-    EXPECT_EQ(std::wstring(result.message), std::wstring(c.message));
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ValidatePositionSizeTest, testing::ValuesIn(kValidationCases),
-                         [](const testing::TestParamInfo<ValidationCase>& info) { return std::string(info.param.name); });
 
 struct CharCase {
     uint32_t ch;
     bool signedAccepts;
     bool unsignedAccepts;
 };
-
-void PrintTo(const CharCase& c, std::ostream* os)
-{
-    *os << "U+" << std::hex << c.ch;
-}
 
 const CharCase kCharCases[] = {
     { L'0', true, true },
@@ -144,46 +136,24 @@ const CharCase kCharCases[] = {
     { 0x2212, false, false },  // minus sign
 };
 
-class DigitFilterTest : public testing::TestWithParam<CharCase> {};
-
-TEST_P(DigitFilterTest, PassesDigitsControlsAndMinusWhereSigned)
+TEST(DigitFilters, PassDigitsControlsAndMinusWhereSigned)
 {
-    const CharCase& c = GetParam();
-    EXPECT_EQ(AcceptSignedDigitChar(c.ch), c.signedAccepts) << "U+" << std::hex << c.ch;
-    EXPECT_EQ(AcceptUnsignedDigitChar(c.ch), c.unsignedAccepts) << "U+" << std::hex << c.ch;
+    for (const CharCase& c : kCharCases) {
+        EXPECT_EQ(AcceptSignedDigitChar(c.ch), c.signedAccepts) << "U+" << std::hex << c.ch;
+        EXPECT_EQ(AcceptUnsignedDigitChar(c.ch), c.unsignedAccepts) << "U+" << std::hex << c.ch;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Characters, DigitFilterTest, testing::ValuesIn(kCharCases));
-
-struct FormatCase {
-    int32_t value;
-    const wchar_t* text;
-};
-
-void PrintTo(const FormatCase& c, std::ostream* os)
+TEST(FormatNumber, PlainSignedDecimal)
 {
-    *os << c.value;
+    const std::pair<int32_t, const wchar_t*> cases[] = {{0, L"0"}, {7, L"7"}, {-120, L"-120"}, {-32768, L"-32768"},
+                                                        {1234567, L"1234567"}, {INT32_MAX, L"2147483647"},
+                                                        {INT32_MIN, L"-2147483648"}};
+    for (const auto& c : cases) {
+        wchar_t text[kNumberTextSize];
+        FormatNumber(c.first, text);
+        EXPECT_EQ(std::wstring(text), std::wstring(c.second));
+    }
 }
-
-const FormatCase kFormatCases[] = {
-    { 0, L"0" },
-    { 7, L"7" },
-    { -120, L"-120" },
-    { -32768, L"-32768" },
-    { 1234567, L"1234567" },  // no thousands separators
-    { INT32_MAX, L"2147483647" },
-    { INT32_MIN, L"-2147483648" },
-};
-
-class FormatNumberTest : public testing::TestWithParam<FormatCase> {};
-
-TEST_P(FormatNumberTest, PlainSignedDecimal)
-{
-    wchar_t text[kNumberTextSize];
-    FormatNumber(GetParam().value, text);
-    EXPECT_EQ(std::wstring(text), std::wstring(GetParam().text));
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, FormatNumberTest, testing::ValuesIn(kFormatCases));
 
 } // namespace

@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_record.h"
 #include "res/resource_ids.h"
-#include "tests/support/win_test_support.h"
+#include "tests/support/win_support.h"
+#include "tools/standin_shell/standin_shell_protocol.h"
 
-using namespace wine_test;
+using namespace ws;
 
 namespace {
 
@@ -22,49 +24,6 @@ namespace {
 constexpr int32_t kEyesX = 480;
 constexpr int32_t kEyesY = 330;
 constexpr RECT kFrame = { 300, 200, 980, 660 };
-
-// Saves a region of the screen as a 32-bit BMP file, with a small red
-// cross where the cursor is, since screen captures leave the cursor out.
-bool SaveScreen(const RECT& region, const std::wstring& path, POINT cursor)
-{
-    const int width = region.right - region.left, height = region.bottom - region.top;
-    BITMAPINFOHEADER info = { sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, region.left, region.top, SRCCOPY | CAPTUREBLT);
-    GdiFlush();
-    // The screen's pixels come without alpha; image tools would take the
-    // zero fourth byte as fully transparent.
-    auto* pixels = static_cast<uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i)
-        pixels[i] |= 0xFF000000u;
-    for (int d = -7; d <= 7; ++d) {
-        const int points[2][2] = { { cursor.x + d, cursor.y }, { cursor.x, cursor.y + d } };
-        for (const auto& p : points) {
-            const int x = p[0] - region.left, y = p[1] - region.top;
-            if (x >= 0 && x < width && y >= 0 && y < height)
-                pixels[y * width + x] = 0xFFFF2020;
-        }
-    }
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + DWORD(width * height * 4);
-    bool ok = false;
-    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
-        ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1 &&
-             std::fwrite(bits, 4, size_t(width) * height, f) == size_t(width) * height;
-        std::fclose(f);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return ok;
-}
 
 // A path around both eyes, then across between them.
 std::vector<POINT> CursorPath()
@@ -82,17 +41,18 @@ std::vector<POINT> CursorPath()
 
 HWND FindSettingsDialog(DWORD pid)
 {
-    for (HWND window : FindWindowsOfProcess(pid, kDialogClass))
+    for (HWND window : WindowsOf(pid, L"#32770"))
         if (IsWindowVisible(window) && GetDlgItem(window, IDC_NUMERIC_INPUT) != nullptr)
             return window;
     return nullptr;
 }
 
-// Chooses an item of the tray icon's menu by its mnemonic key.
-bool ChooseMenuItem(TavrelProcess& tavrel, WORD key)
+// Clicks the tray icon through the stand-in's notification area and
+// chooses an item of the menu by its mnemonic key.
+bool ChooseMenuItem(HWND progman, DWORD pid, WORD key)
 {
-    ClickTrayIcon(tavrel.MainWindow(), true);
-    if (!WaitFor([&] { return FindPopupMenu(tavrel.Id()) != nullptr; }))
+    ShellControl(progman, standin_shell::kCommandPostIconMessage, WM_RBUTTONUP);
+    if (!WaitFor([&] { return WindowOf(pid, L"#32768") != nullptr; }))
         return false;
     PressKey(key);
     return true;
@@ -106,22 +66,27 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "usage: demo_driver OUTPUT-FOLDER\n");
         return 2;
     }
-    const std::wstring out = std::wstring(argv[1]) + L"\\";
-
-    StandinShell shell;
-    if (!shell.Start({ standin_shell::kOptionGradient })) {
-        std::fprintf(stderr, "the stand-in shell did not start\n");
-        return 1;
-    }
-    TestFolder folder;
+    const std::wstring out = std::wstring(argv[1]) + L"\\", program = out + L"program";
+    CreateDirectoryW(program.c_str(), nullptr);
+    CopyFileW((BinFolder() + L"\\tavrel.exe").c_str(), (program + L"\\tavrel.exe").c_str(), FALSE);
     Settings settings{};
     ApplyDefaultSettings(settings);
     settings.x = kEyesX;
     settings.y = kEyesY;
-    TavrelProcess tavrel;
-    if (!folder.Ready() || !folder.WriteSettings(settings) || !tavrel.Start(folder) || !tavrel.WaitForEyeWindow()) {
+    uint8_t bytes[kSettingsFileSize];
+    EncodeSettings(settings, bytes);
+    WriteBytes(program + L"\\tavrel.dat", std::vector<uint8_t>(bytes, bytes + kSettingsFileSize));
+
+    ChildProcess shell, tavrel;
+    HWND progman = nullptr;
+    if (!shell.Start(BinFolder() + L"\\standin_shell.exe", standin_shell::kOptionGradient, BinFolder()) ||
+        !WaitFor([&] { return ShellControl(progman = FindWindowW(L"Progman", nullptr), standin_shell::kCommandQueryReady) == 1; })) {
+        std::fprintf(stderr, "the stand-in shell did not start\n");
+        return 1;
+    }
+    if (!tavrel.Start(program + L"\\tavrel.exe", L"", program) ||
+        !WaitFor([&] { return WindowOf(tavrel.Id(), L"8bf14e335fa0413b98aa2be5baee60b3") != nullptr; })) {
         std::fprintf(stderr, "tavrel.exe did not show its eyes\n");
-        shell.Stop();
         return 1;
     }
 
@@ -131,25 +96,23 @@ int wmain(int argc, wchar_t** argv)
         PumpFor(300);
         wchar_t name[32];
         std::swprintf(name, 32, L"frame_%02d.bmp", ++frame);
-        SaveScreen(kFrame, out + name, p);
+        ScreenCapture(kFrame).Save(out + name, p);
     }
 
-    if (ChooseMenuItem(tavrel, 'S')) {
+    if (ChooseMenuItem(progman, tavrel.Id(), 'S')) {
         HWND dialog = nullptr;
         if (WaitFor([&] { return (dialog = FindSettingsDialog(tavrel.Id())) != nullptr; })) {
             PumpFor(800);
-            RECT screen = ScreenRect();
-            screen.right = screen.left + 1024;
-            screen.bottom = screen.top + 768;
-            SaveScreen(screen, out + L"settings.bmp", CursorPos());
-            PressDialogButton(dialog, IDCANCEL);
+            ScreenCapture({0, 0, 1024, 768}).Save(out + L"settings.bmp", CursorPos());
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             WaitFor([&] { return FindSettingsDialog(tavrel.Id()) == nullptr; });
         }
     }
-    ChooseMenuItem(tavrel, 'Q');
+    ChooseMenuItem(progman, tavrel.Id(), 'Q');
     DWORD code = 1;
-    tavrel.WaitForExit(kDefaultTimeoutMs, &code);
-    shell.Stop();
+    tavrel.WaitForExit(kTimeoutMs, &code);
+    PostMessageW(progman, WM_CLOSE, 0, 0);
+    shell.WaitForExit(kTimeoutMs, nullptr);
     std::printf("%d frames, exit code of tavrel.exe %lu\n", frame, static_cast<unsigned long>(code));
-    return 0;
+    return code == 0 ? 0 : 1;
 }

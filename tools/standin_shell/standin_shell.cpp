@@ -50,11 +50,40 @@ constexpr const wchar_t* kIconLabels[kIconCount] = {L"PC", L"Files", L"Bin", L"N
 
 enum class Layout { Classic, Newer, NewerNoRedirection };
 
+constexpr wchar_t kTrayClass[] = L"Shell_TrayWnd";
+constexpr UINT kWmApp = 0x8000;
+
+// The head of the record in which Wine's Shell_NotifyIconW hands an icon to
+// the notification area, through WM_COPYDATA with the NIM_ code as dwData.
+// The icon's picture follows the head; its width says whether there is one.
+struct WineNotifyData {
+    LONG window;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+    WCHAR tip[128];
+    BYTE notShown[944 - 272];  // state, balloon texts and flags, and the icon's GUID
+    UINT iconWidth;
+};
+
+// One icon of the notification area, as the program that added it gave it.
+struct TrayIcon {
+    HWND window;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+    bool tipIsTavrel;
+    bool picture;
+};
+
 struct ShellState {
     HINSTANCE instance;
     Layout layout;
     bool gradient;
     bool withLayer;
+    bool hold;
+    HWND tray;
+    std::vector<TrayIcon> icons;
     long answerDelay;          // milliseconds, or kAnswerNever
     UINT controlMessage;
     RECT screen;               // the virtual screen
@@ -67,13 +96,21 @@ struct ShellState {
     bool restacking;           // our own z-order change is under way
     bool answerPending;        // the answer timer runs
     bool ready;
-    LRESULT promptCount;
+    DWORD destroyedAt;         // GetTickCount() when the layer was last destroyed
+    std::vector<DWORD> prompts; // when each prompt came since then
 };
 
 ShellState g_shell;
 
 int ScreenWidth() { return g_shell.screen.right - g_shell.screen.left; }
 int ScreenHeight() { return g_shell.screen.bottom - g_shell.screen.top; }
+
+// The desktop's windows leave the screen's bottom row of pixels uncovered.
+// Wine holds an X pointer grab while a window covers the whole screen, and
+// the grab keeps SetCursorPos from moving the X pointer, from which Wine
+// soon reads the cursor's place back: the cursor would not stay where a
+// program puts it.
+int DesktopHeight() { return ScreenHeight() - 1; }
 
 RECT ReadVirtualScreen()
 {
@@ -108,6 +145,8 @@ bool ParseCommandLine()
             g_shell.withLayer = true;
         } else if (wcscmp(arg, kOptionGradient) == 0) {
             g_shell.gradient = true;
+        } else if (wcscmp(arg, kOptionHold) == 0) {
+            g_shell.hold = true;
         } else if (wcsncmp(arg, kOptionAnswerDelayPrefix, delayPrefixLength) == 0) {
             const wchar_t* digits = arg + delayPrefixLength;
             wchar_t* end = nullptr;
@@ -196,12 +235,15 @@ void PlaceWindow(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UI
     g_shell.restacking = false;
 }
 
+// The desktop's top-level windows are disabled: Wine, unlike Windows,
+// activates a WS_EX_NOACTIVATE window when the active window goes, and so
+// lifts it above the others; it never activates a disabled one.
 HWND CreateTopLevel(const wchar_t* className, const wchar_t* title, DWORD exStyle, DWORD style)
 {
     g_shell.restacking = true;
     HWND window = CreateWindowExW(exStyle | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, className, title,
-                                  style | WS_POPUP | WS_CLIPCHILDREN, g_shell.screen.left,
-                                  g_shell.screen.top, ScreenWidth(), ScreenHeight(), nullptr,
+                                  style | WS_POPUP | WS_CLIPCHILDREN | WS_DISABLED, g_shell.screen.left,
+                                  g_shell.screen.top, ScreenWidth(), DesktopHeight(), nullptr,
                                   nullptr, g_shell.instance, nullptr);
     g_shell.restacking = false;
     return window;
@@ -225,7 +267,7 @@ RECT IconBandRect()
 
 RECT ScreenClientRect()
 {
-    return {0, 0, ScreenWidth(), ScreenHeight()};
+    return {0, 0, ScreenWidth(), DesktopHeight()};
 }
 
 // Shows the wallpaper layer: in the classic layout a top-level window
@@ -260,7 +302,7 @@ void BuildLayer()
     // that layer (and so the stack around it) without asking.
     PlaceWindow(g_shell.iconLayer, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     PlaceWindow(layer, g_shell.iconLayer, g_shell.screen.left, g_shell.screen.top, ScreenWidth(),
-                ScreenHeight(), 0);
+                DesktopHeight(), 0);
     PlaceWindow(g_shell.progman, layer, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     PlaceWindow(layer, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     g_shell.layer = layer;
@@ -322,7 +364,7 @@ void RequestLayer()
 LRESULT OnSpawnLayer(WPARAM wParam, LPARAM lParam)
 {
     if (wParam == 13 && lParam == 1) {
-        ++g_shell.promptCount;
+        g_shell.prompts.push_back(GetTickCount() - g_shell.destroyedAt);
         RequestLayer();
     }
     return 0;
@@ -335,6 +377,78 @@ void OnAnswerTimer(UINT_PTR id)
     KillTimer(g_shell.progman, kAnswerTimerId);
     g_shell.answerPending = false;
     BuildLayer();
+}
+
+TrayIcon* FindIcon(HWND window, UINT id)
+{
+    for (TrayIcon& icon : g_shell.icons) {
+        if (icon.window == window && icon.id == id)
+            return &icon;
+    }
+    return nullptr;
+}
+
+// NIM_ADD, NIM_MODIFY and NIM_DELETE from Shell_NotifyIconW, which fail
+// (the handler returns 0) for an icon that is there or missing as the
+// system's own notification area would have it.
+LRESULT OnNotifyIcon(const COPYDATASTRUCT* copy)
+{
+    if (copy->cbData < sizeof(WineNotifyData))
+        return FALSE;
+    const WineNotifyData* data = static_cast<const WineNotifyData*>(copy->lpData);
+    HWND window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(data->window));
+    TrayIcon* icon = FindIcon(window, data->id);
+    if (copy->dwData == NIM_DELETE) {
+        if (icon == nullptr)
+            return FALSE;
+        g_shell.icons.erase(g_shell.icons.begin() + (icon - g_shell.icons.data()));
+        return TRUE;
+    }
+    if ((copy->dwData == NIM_ADD) == (icon != nullptr) || copy->dwData > NIM_MODIFY)
+        return FALSE;
+    if (icon == nullptr) {
+        g_shell.icons.push_back(TrayIcon{window, data->id, 0, 0, false, false});
+        icon = &g_shell.icons.back();
+    }
+    icon->flags |= data->flags;
+    if (data->flags & NIF_MESSAGE)
+        icon->callbackMessage = data->callbackMessage;
+    if (data->flags & NIF_TIP)
+        icon->tipIsTavrel = wcscmp(data->tip, L"Tavrel") == 0;
+    if (data->flags & NIF_ICON)
+        icon->picture = data->iconWidth > 0;
+    return TRUE;
+}
+
+LRESULT IconBits(HWND window)
+{
+    const TrayIcon* icon = FindIcon(window, 1);
+    if (icon == nullptr)
+        return 0;
+    unsigned bits = kIconPresent;
+    if ((icon->flags & NIF_MESSAGE) && icon->callbackMessage == kWmApp)
+        bits |= kIconCallbackIsWmApp;
+    if ((icon->flags & NIF_TIP) && icon->tipIsTavrel)
+        bits |= kIconTipIsTavrel;
+    if ((icon->flags & NIF_ICON) && icon->picture)
+        bits |= kIconHasPicture;
+    return LRESULT(bits);
+}
+
+// A click on the newest icon, reported to its window as the shell does for
+// an icon without NIM_SETVERSION: the callback message with the icon's id
+// and the mouse message.
+LRESULT ClickIcon(LPARAM mouseMessage, bool send)
+{
+    if (g_shell.icons.empty())
+        return 0;
+    const TrayIcon& icon = g_shell.icons.back();
+    if (!send)
+        return PostMessageW(icon.window, icon.callbackMessage, icon.id, mouseMessage) ? 1 : 0;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(icon.window, icon.callbackMessage, icon.id, mouseMessage, SMTO_NORMAL, 5000, &result)
+               ? 1
+               : 2;
 }
 
 LRESULT OnControl(WPARAM command, LPARAM argument)
@@ -352,11 +466,22 @@ LRESULT OnControl(WPARAM command, LPARAM argument)
         }
         return 1;
     case kCommandDestroyLayer:
+        g_shell.destroyedAt = GetTickCount();
+        g_shell.prompts.clear();
         return DestroyLayer();
     case kCommandQueryLayer:
         return reinterpret_cast<LRESULT>(g_shell.layer);
     case kCommandQueryPromptCount:
-        return g_shell.promptCount;
+        return LRESULT(g_shell.prompts.size());
+    case kCommandQueryPromptTime:
+        return argument >= 1 && size_t(argument) <= g_shell.prompts.size() ? LRESULT(g_shell.prompts[argument - 1])
+                                                                           : kNoPrompt;
+    case kCommandQueryIcon:
+        return IconBits(reinterpret_cast<HWND>(argument));
+    case kCommandPostIconMessage:
+        return ClickIcon(argument, false);
+    case kCommandSendIconMessage:
+        return ClickIcon(argument, true);
     default:
         return 0;
     }
@@ -369,16 +494,16 @@ void OnDisplayChange()
     g_shell.screen = ReadVirtualScreen();
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     const int x = g_shell.screen.left, y = g_shell.screen.top;
-    SetWindowPos(g_shell.progman, nullptr, x, y, ScreenWidth(), ScreenHeight(), flags);
+    SetWindowPos(g_shell.progman, nullptr, x, y, ScreenWidth(), DesktopHeight(), flags);
     if (g_shell.layout == Layout::Classic) {
-        SetWindowPos(g_shell.iconLayer, nullptr, x, y, ScreenWidth(), ScreenHeight(), flags);
-        SetWindowPos(g_shell.defView, nullptr, 0, 0, ScreenWidth(), ScreenHeight(), flags);
+        SetWindowPos(g_shell.iconLayer, nullptr, x, y, ScreenWidth(), DesktopHeight(), flags);
+        SetWindowPos(g_shell.defView, nullptr, 0, 0, ScreenWidth(), DesktopHeight(), flags);
         for (HWND spare : g_shell.spareLayers)
-            SetWindowPos(spare, nullptr, x, y, ScreenWidth(), ScreenHeight(), flags);
+            SetWindowPos(spare, nullptr, x, y, ScreenWidth(), DesktopHeight(), flags);
         if (g_shell.layer)
-            SetWindowPos(g_shell.layer, nullptr, x, y, ScreenWidth(), ScreenHeight(), flags);
+            SetWindowPos(g_shell.layer, nullptr, x, y, ScreenWidth(), DesktopHeight(), flags);
     } else if (g_shell.layer) {
-        SetWindowPos(g_shell.layer, nullptr, 0, 0, ScreenWidth(), ScreenHeight(), flags);
+        SetWindowPos(g_shell.layer, nullptr, 0, 0, ScreenWidth(), DesktopHeight(), flags);
     }
 }
 
@@ -492,6 +617,13 @@ LRESULT CALLBACK DefViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
+LRESULT CALLBACK TrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COPYDATA)
+        return OnNotifyIcon(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
 bool RegisterClasses()
 {
     struct ClassEntry {
@@ -502,6 +634,7 @@ bool RegisterClasses()
         {kProgmanClass, ProgmanProc},
         {kWorkerClass, WorkerProc},
         {kDefViewClass, DefViewProc},
+        {kTrayClass, TrayProc},
     };
     for (const ClassEntry& entry : classes) {
         WNDCLASSEXW wc = {};
@@ -581,15 +714,28 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     // cannot come between the desktop's layers.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     g_shell.controlMessage = RegisterWindowMessageW(kControlMessageName);
+    g_shell.destroyedAt = GetTickCount();
     g_shell.screen = ReadVirtualScreen();
     g_shell.labelFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                     NONANTIALIASED_QUALITY, DEFAULT_PITCH, L"Tahoma");
     if (!RegisterClasses())
         return kExitCannotStart;
+    if (g_shell.hold) {
+        HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, kHoldEventName);
+        const bool released = go != nullptr && WaitForSingleObject(go, 60000) == WAIT_OBJECT_0;
+        if (go != nullptr)
+            CloseHandle(go);
+        if (!released)
+            return kExitCannotStart;
+    }
     const bool created = g_shell.layout == Layout::Classic ? CreateClassicDesktop()
                                                            : CreateNewerDesktop();
-    if (!created)
+    // The notification area comes last, so that it is the first
+    // "Shell_TrayWnd" a program finds, above Wine's own.
+    g_shell.tray = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kTrayClass, nullptr, WS_POPUP, 0, 0, 0, 0,
+                                   nullptr, nullptr, instance, nullptr);
+    if (!created || g_shell.tray == nullptr || FindWindowW(kTrayClass, nullptr) != g_shell.tray)
         return kExitCannotStart;
     if (g_shell.withLayer)
         BuildLayer();

@@ -8,12 +8,13 @@
 //
 // Classic layout (Windows 10, the default), top-level windows from the
 // bottom of the z-order up:
-//   "Progman"   the whole virtual screen, painting the wallpaper;
+//   "Progman"   the whole virtual screen but its bottom row of pixels (see
+//               standin_shell.cpp), painting the wallpaper;
 //   "WorkerW"   the wallpaper layer, present only after message 0x052C with
 //               wParam 13 / lParam 1; it paints the same wallpaper, so that a
 //               child put into it shows between the wallpaper and the icons;
 //   "WorkerW"   the icon layer, holding the icon view "SHELLDLL_DefView"; it
-//               covers the whole virtual screen but is transparent (colour
+//               covers the same but is transparent (colour
 //               key) everywhere outside the icons.
 // Before 0x052C the window directly above "Progman" is the icon layer, so the
 // window above that one holds no "SHELLDLL_DefView"; afterwards the window
@@ -30,6 +31,11 @@
 // on 0x052C.
 //
 // 0x052C with wParam 0 / lParam 0 is acknowledged and changes nothing.
+//
+// The stand-in also plays the notification area: a hidden "Shell_TrayWnd"
+// takes the icons that Shell_NotifyIconW hands it (in Wine's own form of
+// the record), and the control commands below look at them and click them
+// as the shell does, by the icon's callback message.
 // All windows of the stand-in are created by one thread; none of them takes
 // the activation, and none of them lets another process change its place in
 // the z-order.
@@ -50,6 +56,10 @@ inline constexpr wchar_t kOptionWithLayer[] = L"--with-layer";
 // Paints a vertical gradient instead of the solid wallpaper, for showing the
 // program to a person. Tests keep the solid colour.
 inline constexpr wchar_t kOptionGradient[] = L"--wallpaper=gradient";
+// Builds nothing until the named event kHoldEventName is set, so that a
+// test can make the desktop appear at a moment of its choosing.
+inline constexpr wchar_t kOptionHold[] = L"--hold";
+inline constexpr wchar_t kHoldEventName[] = L"Tavrel.StandinShell.Hold";
 
 // Exit codes of standin_shell.exe.
 inline constexpr int kExitNormal = 0;          // WM_CLOSE to "Progman"
@@ -83,8 +93,34 @@ enum Command : unsigned {
     // classic layout, a child of "Progman" otherwise), or 0 while there is
     // none.
     kCommandQueryLayer = 4,
-    // Returns how many 0x052C with wParam 13 / lParam 1 arrived so far.
+    // Returns how many 0x052C with wParam 13 / lParam 1 arrived since the
+    // layer was last destroyed (or since the start).
     kCommandQueryPromptCount = 5,
+    // lParam is a window handle: returns the kIcon* bits of the icon with
+    // id 1 that this window registered, or 0 while it has none.
+    kCommandQueryIcon = 6,
+    // lParam is a mouse message: posted to the newest icon's window as its
+    // callback message, as the shell reports a click. Returns 1, or 0 when
+    // there is no icon.
+    kCommandPostIconMessage = 7,
+    // The same, sent rather than posted: returns 1 when the icon's window
+    // has handled it within five seconds (it opened nothing modal), 2 when
+    // it has not, 0 when there is no icon.
+    kCommandSendIconMessage = 8,
+    // lParam is n: returns how many milliseconds after the layer was last
+    // destroyed the nth 0x052C with wParam 13 / lParam 1 since then came,
+    // or kNoPrompt while it has not come.
+    kCommandQueryPromptTime = 9,
+};
+
+inline constexpr long kNoPrompt = 0x7FFFFFFF;
+
+// What kCommandQueryIcon reports of an icon.
+enum IconBits : unsigned {
+    kIconPresent = 1,
+    kIconCallbackIsWmApp = 2,  // NIF_MESSAGE with callback message WM_APP (0x8000)
+    kIconTipIsTavrel = 4,      // NIF_TIP with the tip "Tavrel"
+    kIconHasPicture = 8,       // NIF_ICON with an icon picture
 };
 
 // Argument of kCommandSetAnswerDelay that stops answering.

@@ -1,0 +1,699 @@
+// Carries out one scenario of a .scn file against the real tavrel.exe on
+// the stand-in shell's desktop, as a user and the shell would, and checks
+// what the screen, the windows, the files and the exit codes show.
+//
+//   scenarios.exe <file.scn> <scenario name>
+//
+// A scenario runs from its line "== Name" to the next such line; "#" starts
+// a comment. Each line is a command and its words; a word in double quotes
+// may hold spaces, "\n" for a line feed and "{N}" for the system's text for
+// error code N. Runner::Run lists the commands. Expected values are written
+// in the scenarios, never taken from the code under test.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tests/support/win_support.h"
+#include "tools/standin_shell/standin_shell_protocol.h"
+
+using namespace ws;
+namespace ss = standin_shell;
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"f69fdc84bcc04963ace744e5648d5796";
+constexpr wchar_t kEyeClass[] = L"8bf14e335fa0413b98aa2be5baee60b3";
+constexpr wchar_t kWorkClass[] = L"455c149f5ba547acaedda8af0e345d3f";
+constexpr wchar_t kDragClass[] = L"c4e04cd4c54c43d48dd7b554d9fe7878";
+
+using Words = std::vector<std::string>;
+
+void Check(bool condition, const std::string& why)
+{
+    if (!condition)
+        throw std::runtime_error(why);
+}
+
+// Waits for the condition and fails with the text the last look gave.
+void Expect(const std::function<bool()>& condition, const std::function<std::string()>& why,
+            DWORD timeoutMs = kTimeoutMs)
+{
+    if (!WaitFor(condition, timeoutMs))
+        throw std::runtime_error(why());
+}
+
+int Number(const std::string& word)
+{
+    size_t used = 0;
+    const int value = std::stoi(word, &used, 10);
+    Check(used == word.size(), "not a number: " + word);
+    return value;
+}
+
+// RRGGBB as written in the scenarios, as a COLORREF.
+COLORREF Colour(const std::string& word)
+{
+    const unsigned long rgb = std::stoul(word, nullptr, 16);
+    return RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+std::string Text(const char* format, long a, long b = 0, long c = 0, long d = 0)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, format, a, b, c, d);
+    return text;
+}
+
+std::string RectText(const RECT& r)
+{
+    return Text("(%ld, %ld) %ld x %ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+// The 32 bytes of a record "X Y W H OUTLINE WHITE PUPIL" from words[at].
+std::vector<uint8_t> Record(const Words& w, size_t at, uint32_t tag = 0x0001AA2A)
+{
+    uint32_t fields[8] = {tag};
+    for (size_t i = 0; i < 7; ++i)
+        fields[i + 1] = i < 4 ? uint32_t(Number(w[at + i])) : uint32_t(Colour(w[at + i]));
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < 32; ++i)
+        bytes.push_back(uint8_t(fields[i / 4] >> (8 * (i % 4))));
+    return bytes;
+}
+
+// The words of a line; quoted words keep their spaces and expand "\n" and
+// "{N}".
+Words Split(const std::string& line)
+{
+    Words words;
+    for (size_t i = 0; i < line.size() && line[i] != '#';) {
+        if (line[i] == ' ') {
+            ++i;
+        } else if (line[i] == '"') {
+            std::string word;
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                if (line.compare(i, 2, "\\n") == 0) {
+                    word += '\n';
+                    ++i;
+                } else if (line[i] == '{') {
+                    const size_t close = line.find('}', i);
+                    word += Narrow(SystemErrorText(DWORD(Number(line.substr(i + 1, close - i - 1)))));
+                    i = close;
+                } else {
+                    word += line[i];
+                }
+            }
+            words.push_back(word);
+            ++i;
+        } else {
+            const size_t end = std::min(line.find(' ', i), line.size());
+            words.push_back(line.substr(i, end - i));
+            i = end;
+        }
+    }
+    return words;
+}
+
+class Runner {
+public:
+    Runner();
+    ~Runner();
+    void Run(const Words& w);
+    std::string Describe();
+
+private:
+    void RunExpect(const Words& w);
+    DWORD Pid() const { return tavrel_.Id(); }
+    std::wstring File(const wchar_t* name) const { return folder_ + L"\\" + name; }
+    LRESULT Shell(unsigned command, LPARAM argument = 0) const
+    {
+        return ShellControl(FindWindowW(L"Progman", nullptr), command, argument);
+    }
+    HWND Main();
+    HWND Window(const std::string& name, bool wait = true);
+    HWND Control(const std::string& window, const std::string& control);
+    void StartShell(const Words& options);
+    void StartTavrel(const std::string& seams);
+    void ExpectPixels(const std::vector<std::pair<POINT, COLORREF>>& samples);
+    void ChooseMenuItem(WORD key);
+    void Drag(POINT from, POINT to);
+
+    std::wstring folder_;
+    ChildProcess shell_, tavrel_, second_;
+    Words shellOptions_;
+    HANDLE hold_;
+    HANDLE lock_ = INVALID_HANDLE_VALUE;
+    HWND main_ = nullptr;
+    std::vector<uint8_t> written_;
+    COLORREF white_ = 0, pupil_ = 0;
+    DWORD destroyedAt_ = 0;
+};
+
+Runner::Runner() : folder_(BinFolder() + L"\\testtmp\\run" + std::to_wstring(GetCurrentProcessId()))
+{
+    RemoveTree(folder_);
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    Check(CopyFileW((BinFolder() + L"\\tavrel.exe").c_str(), File(L"tavrel.exe").c_str(), FALSE),
+          "cannot copy tavrel.exe into the test folder");
+    hold_ = CreateEventW(nullptr, TRUE, FALSE, ss::kHoldEventName);
+}
+
+// The program first, then the shell, whose icons the program would remove.
+Runner::~Runner()
+{
+    second_.Kill();
+    tavrel_.Kill();
+    shell_.Kill();
+    CloseHandle(lock_);
+    CloseHandle(hold_);
+    WaitFor([&] { return RemoveTree(folder_); }, 5000);
+}
+
+// The program's windows, for a failure report.
+std::string Runner::Describe()
+{
+    DWORD code = 0;
+    std::string text = tavrel_.WaitForExit(0, &code) ? Text("tavrel.exe ended with %ld", long(code))
+                                                     : "tavrel.exe runs; its windows:";
+    for (HWND w : WindowsOf(Pid()))
+        text += "\n    " + Narrow(ClassOf(w)) + (IsWindowVisible(w) ? " shown " : " hidden ") + RectText(RectOf(w)) +
+                " in " + Narrow(ClassOf(GetAncestor(w, GA_PARENT))) + " \"" + Narrow(TextOf(w)) + "\"";
+    return text;
+}
+
+HWND Runner::Main()
+{
+    if (main_ == nullptr)
+        WaitFor([&] { return (main_ = WindowOf(Pid(), kMainClass)) != nullptr; });
+    Check(main_ != nullptr, "tavrel.exe has no main window");
+    return main_;
+}
+
+// A shown window of tavrel.exe by what the scenarios call it: "settings",
+// "numeric", "colour", "box" (a message box), "drag" or "eye".
+HWND Runner::Window(const std::string& name, bool wait)
+{
+    const std::map<std::string, std::pair<int, const wchar_t*>> dialogs = {
+        {"settings", {109, L"Button"}}, {"numeric", {102, L"Edit"}}, {"colour", {706, L"Edit"}}, {"box", {0xFFFF, L"Static"}}};
+    const auto dialog = dialogs.find(name);
+    const wchar_t* cls = name == "drag" ? kDragClass : (name == "eye" ? kEyeClass : L"#32770");
+    HWND found = nullptr;
+    auto look = [&] {
+        for (HWND w : WindowsOf(Pid(), cls)) {
+            if (IsWindowVisible(w) && (dialog == dialogs.end() ||
+                                       ClassOf(GetDlgItem(w, dialog->second.first)) == dialog->second.second))
+                return (found = w) != nullptr;
+        }
+        return false;
+    };
+    Check((wait ? WaitFor(look) : look()) || !wait, "no " + name + " window is open");
+    return found;
+}
+
+// A control by number or by the name the scenarios give it.
+HWND Runner::Control(const std::string& window, const std::string& control)
+{
+    const std::map<std::string, int> names = {{"ok", 1},      {"cancel", 2}, {"apply", 116},  {"numeric", 109},
+                                              {"outline", 111}, {"white", 113}, {"pupil", 115}, {"x", 102},
+                                              {"y", 104},      {"width", 106}, {"height", 108}};
+    const auto it = names.find(control);
+    HWND found = GetDlgItem(Window(window), it != names.end() ? it->second : Number(control));
+    Check(found != nullptr, "no control " + control + " in the " + window + " window");
+    return found;
+}
+
+void Runner::StartShell(const Words& options)
+{
+    const std::map<std::string, std::wstring> known = {
+        {"classic", ss::kOptionLayoutClassic}, {"24h2", ss::kOptionLayout24h2},
+        {"24h2-noredirection", ss::kOptionLayout24h2NoRedirection}, {"no-answer", ss::kOptionNoAnswer},
+        {"with-layer", ss::kOptionWithLayer}, {"hold", ss::kOptionHold}};
+    std::wstring arguments;
+    for (size_t i = 1; i < options.size(); ++i)
+        arguments += L" " + (known.count(options[i]) ? known.at(options[i]) : Widen("--" + options[i]));
+    shellOptions_ = options;
+    ResetEvent(hold_);
+    Check(shell_.Start(BinFolder() + L"\\standin_shell.exe", arguments, BinFolder()), "the stand-in did not start");
+    if (arguments.find(ss::kOptionHold) == std::wstring::npos)
+        Expect([&] { return Shell(ss::kCommandQueryReady) == 1; }, [] { return "the stand-in shell is not ready"; });
+}
+
+void Runner::StartTavrel(const std::string& seams)
+{
+    std::wstring exe = File(L"tavrel.exe"), environment;
+    if (!seams.empty()) {
+        exe = File(L"tavrel_seams.exe");
+        CopyFileW((BinFolder() + L"\\tavrel_seams.exe").c_str(), exe.c_str(), FALSE);
+        for (const wchar_t* entry = GetEnvironmentStringsW(); *entry != 0; entry += wcslen(entry) + 1)
+            environment += std::wstring(entry) + L'\0';
+        environment += L"TAVREL_SEAMS=" + Widen(seams) + L'\0';
+    }
+    main_ = nullptr;
+    Check(tavrel_.Start(exe, L"", folder_, seams.empty() ? nullptr : environment.c_str()), "tavrel.exe did not start");
+}
+
+void Runner::ExpectPixels(const std::vector<std::pair<POINT, COLORREF>>& samples)
+{
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    std::string mismatch;
+    Expect(
+        [&] {
+            const ScreenCapture capture(screen);
+            mismatch.clear();
+            for (const auto& sample : samples) {
+                const COLORREF seen = PtInRect(&screen, sample.first) ? capture.At(sample.first.x, sample.first.y)
+                                                                      : sample.second;
+                if (!ColorsClose(seen, sample.second))
+                    mismatch += Text(" (%ld, %ld) shows %06lX for %06lX", sample.first.x, sample.first.y, long(seen),
+                                     long(sample.second));
+            }
+            return mismatch.empty();
+        },
+        [&] { return "the screen (COLORREF values):" + mismatch; });
+}
+
+void Runner::ChooseMenuItem(WORD key)
+{
+    HWND menu = nullptr;
+    Expect([&] { return (menu = WindowOf(Pid(), L"#32768")) != nullptr && IsWindowVisible(menu); },
+           [] { return "no popup menu opened"; });
+    PressKey(key);
+    Expect([&] { return !IsWindowVisible(menu); }, [] { return "the popup menu stays open"; });
+}
+
+// A press on the drag window as the system reports it, with the code that
+// the window's own hit test gives for the point, then the mouse moved to
+// the end point and released. Where the window answers "client" there is
+// nothing to drag, and the system starts no loop.
+void Runner::Drag(POINT from, POINT to)
+{
+    HWND drag = Window("drag");
+    const LRESULT code = SendMessageW(drag, WM_NCHITTEST, 0, MAKELPARAM(from.x, from.y));
+    Check(MoveCursorTo(from), "the cursor did not move");
+    PostMessageW(drag, WM_NCLBUTTONDOWN, WPARAM(code), MAKELPARAM(from.x, from.y));
+    auto looping = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(drag, nullptr), &info) && (info.flags & GUI_INMOVESIZE);
+    };
+    if (code == HTCLIENT) {
+        PumpFor(300);
+        Check(!looping(), "a press inside the drag window started a move");
+        return;
+    }
+    Expect(looping, [] { return "the press started no move or size loop"; });
+    for (int step = 1; step <= 4; ++step)
+        MoveCursorTo({from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4});
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Expect([&] { return !looping(); }, [] { return "the move or size loop did not end"; });
+}
+
+void Runner::Run(const Words& w)
+{
+    const std::string& c = w[0];
+    if (c == "shell") {
+        // "shell [classic|24h2|24h2-noredirection|no-answer|with-layer|hold|
+        // answer-delay=MS ...]" starts the stand-in; "shell release" lets
+        // a held one build its desktop; "shell restart" kills it and starts
+        // it anew; "shell destroy-layer" takes the wallpaper layer away.
+        const std::string what = w.size() > 1 ? w[1] : "";
+        if (what == "release") {
+            SetEvent(hold_);
+            Expect([&] { return Shell(ss::kCommandQueryReady) == 1; }, [] { return "the shell did not start"; });
+        } else if (what == "restart") {
+            shell_.Kill();
+            StartShell(shellOptions_);
+        } else if (what == "destroy-layer") {
+            Check(Shell(ss::kCommandDestroyLayer) > 0, "there was no layer to destroy");
+            destroyedAt_ = GetTickCount();
+        } else {
+            StartShell(w);
+        }
+    } else if (c == "file") {
+        // "file none|folder|readonly|lock|tmp", or a record "file X Y W H
+        // OUTLINE WHITE PUPIL [tag=HEX] [size=N]" written as tavrel.dat.
+        const std::wstring path = File(L"tavrel.dat");
+        if (w[1] == "none") {
+            DeleteFileW(path.c_str());
+        } else if (w[1] == "folder") {
+            Check(CreateDirectoryW(path.c_str(), nullptr), "cannot make the folder");
+        } else if (w[1] == "readonly") {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        } else if (w[1] == "lock") {
+            lock_ = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        } else if (w[1] == "tmp") {
+            WriteBytes(File(L"tavrel.tmp"), {1, 2, 3});
+        } else {
+            uint32_t tag = 0x0001AA2A;
+            size_t size = 32;
+            for (size_t i = 8; i < w.size(); ++i) {
+                if (w[i].rfind("tag=", 0) == 0)
+                    tag = uint32_t(std::stoul(w[i].substr(4), nullptr, 16));
+                else if (w[i].rfind("size=", 0) == 0)
+                    size = size_t(Number(w[i].substr(5)));
+            }
+            written_ = Record(w, 1, tag);
+            written_.resize(size, 0xEE);
+            Check(WriteBytes(path, written_), "cannot write tavrel.dat");
+        }
+    } else if (c == "start") {
+        // "start" the program; "start X Y W H OUTLINE WHITE PUPIL" writes
+        // that record first and expects the eyes it gives; "start seams
+        // SPEC" starts the test build with the seams of tests/seams; "start
+        // second" must end at once with 0 and leave the running one alone.
+        if (w.size() > 1 && w[1] == "second") {
+            DWORD code = 1;
+            Check(second_.Start(File(L"tavrel.exe"), L"", folder_) && second_.WaitForExit(kTimeoutMs, &code) && code == 0,
+                  "the second start did not end with 0");
+            return;
+        }
+        if (w.size() == 8)
+            Run({"file", w[1], w[2], w[3], w[4], w[5], w[6], w[7]});
+        StartTavrel(w.size() == 3 ? w[2] : "");
+        if (w.size() == 8)
+            Run({"expect", "eyes", w[1], w[2], w[3], w[4], w[5], w[6], w[7]});
+    } else if (c == "wait") {
+        Expect([] { HANDLE m = OpenMutexW(SYNCHRONIZE, FALSE, kMainClass); CloseHandle(m); return m != nullptr; },
+               [] { return "tavrel.exe made no single-instance mutex"; });
+    } else if (c == "kill") {
+        tavrel_.Kill();
+    } else if (c == "cursor") {
+        Check(MoveCursorTo({Number(w[1]), Number(w[2])}), "the cursor did not move");
+    } else if (c == "click") {
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        SendMouse(MOUSEEVENTF_LEFTUP);
+    } else if (c == "burst") {
+        // "burst N X1 Y1 X2 Y2": N moves along the line, without waiting.
+        const int n = Number(w[1]), x1 = Number(w[2]), y1 = Number(w[3]), x2 = Number(w[4]), y2 = Number(w[5]);
+        for (int i = 1; i <= n; ++i)
+            SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK,
+                      {x1 + (x2 - x1) * i / n, y1 + (y2 - y1) * i / n});
+    } else if (c == "tray") {
+        // "tray up|rup" posts a button release on the icon, as the shell
+        // does; "tray down|double|move" sends the others, which must come
+        // back at once, having opened nothing.
+        const std::map<std::string, LPARAM> clicks = {{"up", WM_LBUTTONUP}, {"rup", WM_RBUTTONUP},
+                                                      {"down", WM_LBUTTONDOWN}, {"double", WM_LBUTTONDBLCLK},
+                                                      {"move", WM_MOUSEMOVE}};
+        const LPARAM click = clicks.at(w[1]), main = reinterpret_cast<LPARAM>(Main());
+        Expect([&] { return Shell(ss::kCommandQueryIcon, main) != 0; }, [] { return "there is no tray icon"; });
+        const bool posted = click == WM_LBUTTONUP || click == WM_RBUTTONUP;
+        Check(Shell(posted ? ss::kCommandPostIconMessage : ss::kCommandSendIconMessage, click) == 1,
+              "the click did not come back at once");
+    } else if (c == "menu") {
+        ChooseMenuItem(w[1] == "quit" ? 'Q' : (w[1] == "settings" ? 'S' : VK_ESCAPE));
+    } else if (c == "quit" || c == "settings") {
+        Run({"tray", "up"});
+        ChooseMenuItem(c == "quit" ? 'Q' : 'S');
+        if (c == "settings") {
+            Window("drag");
+            Window("settings");
+        }
+    } else if (c == "ok") {
+        HWND box = Window("box");
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        Expect([&] { return !IsWindow(box); }, [] { return "the box stays"; });
+    } else if (c == "press") {
+        // "press WINDOW CONTROL": the button's command, as a click gives it.
+        HWND control = Control(w[1], w[2]);
+        PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control));
+    } else if (c == "focus") {
+        HWND control = Control(w[1], w[2]);
+        SendMessageW(GetParent(control), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    } else if (c == "paste") {
+        SendMessageW(Control(w[1], w[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Widen(w[3]).c_str()));
+    } else if (c == "type") {
+        // Typed into the field, its text selected first, as keystrokes.
+        HWND control = Control(w[1], w[2]);
+        Run({"activate", w[1]});
+        SendMessageW(GetParent(control), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+        SendMessageW(control, EM_SETSEL, 0, -1);
+        TypeText(Widen(w[3]));
+    } else if (c == "numeric") {
+        // "numeric X Y W H": the numeric dialog's four fields, pasted.
+        const char* fields[] = {"x", "y", "width", "height"};
+        for (size_t i = 0; i < 4; ++i)
+            Run({"paste", "numeric", fields[i], w[1 + i]});
+    } else if (c == "colour") {
+        // "colour BUTTON RRGGBB": that button's colour dialog, set to the
+        // colour through its red, green and blue fields, and confirmed.
+        Run({"press", "settings", w[1]});
+        HWND dialog = Window("colour");
+        const COLORREF colour = Colour(w[2]);
+        const int values[3] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+        for (int i = 0; i < 3; ++i)
+            SendMessageW(GetDlgItem(dialog, 706 + i), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(std::to_wstring(values[i]).c_str()));
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        Expect([&] { return !IsWindow(dialog); }, [] { return "the colour dialog stays"; });
+    } else if (c == "activate") {
+        HWND window = Window(w[1]);
+        SetForegroundWindow(window);
+        Expect([&] { return GetForegroundWindow() == window; }, [&] { return "cannot activate " + w[1]; });
+    } else if (c == "drag") {
+        Drag({Number(w[1]), Number(w[2])}, {Number(w[3]), Number(w[4])});
+    } else if (c == "send") {
+        // "send eye|drag close|altf4", "send main workarea": what other
+        // programs and the system send.
+        HWND target = w[1] == "main" ? Main() : Window(w[1]);
+        if (w[2] == "workarea")
+            SendMessageW(target, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+        else
+            PostMessageW(target, w[2] == "close" ? WM_CLOSE : WM_SYSCOMMAND, SC_CLOSE, 0);
+        PumpFor(300);
+    } else if (c == "move") {
+        // "move eye|drag X Y W H": SetWindowPos from another program.
+        HWND window = Window(w[1]);
+        POINT at{Number(w[2]), Number(w[3])};
+        if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)
+            ScreenToClient(GetParent(window), &at);
+        SetWindowPos(window, nullptr, at.x, at.y, Number(w[4]), Number(w[5]), SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (c == "pause") {
+        PumpFor(DWORD(Number(w[1])));
+    } else if (c == "expect") {
+        RunExpect(w);
+    } else {
+        Check(false, "unknown command");
+    }
+}
+
+void Runner::RunExpect(const Words& w)
+{
+    const std::string& what = w[1];
+    if (what == "eyes") {
+        // "expect eyes X Y W H OUTLINE WHITE PUPIL": the eye window at the
+        // rectangle, the outline at its sides and the wallpaper in its
+        // corners, between the eyes and around it.
+        const int x = Number(w[2]), y = Number(w[3]), width = Number(w[4]), height = Number(w[5]);
+        const COLORREF outline = Colour(w[6]), paper = ss::kWallpaperColor;
+        white_ = Colour(w[7]);
+        pupil_ = Colour(w[8]);
+        const RECT expected = {x, y, x + width, y + height};
+        RECT r{};
+        Expect([&] { HWND eye = Window("eye", false); r = RectOf(eye); return eye != nullptr && EqualRect(&r, &expected); },
+               [&] { return "the eye window is at " + RectText(r); });
+        const int middle = y + height / 2;
+        ExpectPixels({{{x + 2, middle}, outline},  {{x + width - 3, middle}, outline},  {{x + 1, y + 1}, paper},
+                      {{x + width - 2, y + height - 2}, paper}, {{x + width / 2, middle}, paper},
+                      {{x - 3, middle}, paper}, {{x + width + 2, middle}, paper}});
+    } else if (what == "no-eyes") {
+        Expect([&] { return Window("eye", false) == nullptr; }, [] { return "the eyes are still shown"; });
+    } else if (what == "pupils" || what == "white" || what == "colour") {
+        // "expect pupils X1 Y1 X2 Y2": the pupils' colour at the two points;
+        // "expect white X Y", "expect colour X Y RRGGBB": one point.
+        std::vector<std::pair<POINT, COLORREF>> samples{{{Number(w[2]), Number(w[3])}, what == "pupils" ? pupil_ : white_}};
+        if (what == "pupils")
+            samples.push_back({{Number(w[4]), Number(w[5])}, pupil_});
+        if (what == "colour")
+            samples[0].second = Colour(w[4]);
+        ExpectPixels(samples);
+    } else if (what == "eye-host") {
+        // "classic": a child of the layer directly above Progman, below a
+        // window holding the icon view; "newer": among Progman's children,
+        // directly below the icon view.
+        HWND eye = Window("eye"), progman = FindWindowW(L"Progman", nullptr), parent = GetAncestor(eye, GA_PARENT);
+        if (w[2] == "classic")
+            Check(parent == GetWindow(progman, GW_HWNDPREV) && parent == HWND(Shell(ss::kCommandQueryLayer)) &&
+                      FindWindowExW(GetWindow(parent, GW_HWNDPREV), nullptr, L"SHELLDLL_DefView", nullptr),
+                  "the eyes are not in the layer above Progman");
+        else
+            Check(parent == progman && ClassOf(GetWindow(eye, GW_HWNDPREV)) == L"SHELLDLL_DefView",
+                  "the eyes are not right below the icon view among Progman's children");
+    } else if (what == "prompt") {
+        // "expect prompt N LOW HIGH": the Nth request for the layer since it
+        // was destroyed came between LOW and HIGH ms after.
+        const LRESULT at = Shell(ss::kCommandQueryPromptTime, Number(w[2]));
+        Check(at >= Number(w[3]) && at < Number(w[4]), Text("request %ld came %ld ms after the loss", Number(w[2]), long(at)));
+    } else if (what == "prompts") {
+        Check(Shell(ss::kCommandQueryPromptCount) == Number(w[2]),
+              Text("%ld requests for the layer", long(Shell(ss::kCommandQueryPromptCount))));
+    } else if (what == "back-within") {
+        // The eyes are back that many ms after the layer was destroyed.
+        const DWORD limit = DWORD(Number(w[2]));
+        Expect([&] { return Window("eye", false) != nullptr; }, [] { return "the eyes are not back"; }, limit);
+        Check(GetTickCount() - destroyedAt_ < limit, "the eyes came back too late");
+    } else if (what == "exit") {
+        DWORD code = 0xFFFF;
+        Check(tavrel_.WaitForExit(30000, &code), "tavrel.exe is still running");
+        Check(code == DWORD(Number(w[2])), Text("tavrel.exe ended with %ld", long(code)));
+    } else if (what == "running") {
+        Check(tavrel_.Running(), "tavrel.exe has ended");
+    } else if (what == "icon") {
+        // The stand-in's kIcon* bits for the icon of the main window.
+        Expect([&] { return Shell(ss::kCommandQueryIcon, reinterpret_cast<LPARAM>(Main())) == Number(w[2]); },
+               [&] { return Text("the tray icon's bits are %ld", long(Shell(ss::kCommandQueryIcon, LPARAM(Main())))); });
+    } else if (what == "no-icons") {
+        Check(Shell(ss::kCommandPostIconMessage, 0) == 0, "the notification area holds an icon");
+    } else if (what == "windows") {
+        // "expect windows work|drag|dialog N": how many of tavrel's windows
+        // of that class there are.
+        const std::wstring cls = w[2] == "work" ? kWorkClass : (w[2] == "drag" ? kDragClass : L"#32770");
+        Expect([&] { return int(WindowsOf(Pid(), cls.c_str()).size()) == Number(w[3]); },
+               [&] { return Text("%ld windows", long(WindowsOf(Pid(), cls.c_str()).size())); });
+    } else if (what == "menu-at") {
+        HWND menu = nullptr;
+        RECT r{};
+        Expect([&] { return (menu = WindowOf(Pid(), L"#32768")) != nullptr && IsWindowVisible(menu) &&
+                            std::abs((r = RectOf(menu)).left - Number(w[2])) <= 1 && std::abs(r.top - Number(w[3])) <= 1; },
+               [&] { return "the menu is at " + RectText(r); });
+    } else if (what == "box") {
+        // "expect box OWNER TEXT": a message box with the caption "Tavrel",
+        // owned by that window ("none": by no window).
+        HWND box = Window("box");
+        std::string text;
+        Expect([&] { return TextOf(box) == L"Tavrel" && (text = Narrow(TextOf(GetDlgItem(box, 0xFFFF)))) == w[3]; },
+               [&] { return "the box says \"" + text + "\""; });
+        Check(GetWindow(box, GW_OWNER) == (w[2] == "none" ? nullptr : Window(w[2])), "the box has another owner");
+    } else if (what == "no-box") {
+        PumpFor(300);
+        Check(Window("box", false) == nullptr, "a message box is open");
+    } else if (what == "open") {
+        Window(w[2]);
+    } else if (what == "closed") {
+        Expect([&] { return Window(w[2], false) == nullptr; }, [&] { return "the " + w[2] + " window is open"; });
+    } else if (what == "text" || what == "title") {
+        // "expect text WINDOW CONTROL TEXT", "expect title WINDOW TEXT".
+        std::string text;
+        Expect([&] { return (text = Narrow(TextOf(what == "text" ? Control(w[2], w[3]) : Window(w[2])))) == w.back(); },
+               [&] { return "it says \"" + text + "\""; });
+    } else if (what == "enabled") {
+        Expect([&] { return (IsWindowEnabled(Control(w[2], w[3])) != 0) == (w[4] == "yes"); },
+               [&] { return w[3] + " is not " + w[4]; });
+    } else if (what == "focus") {
+        HWND control = Control(w[2], w[3]);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        Expect([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &info) &&
+                            info.hwndFocus == control; },
+               [&] { return w[3] + " has not the focus"; });
+    } else if (what == "rect") {
+        const RECT expected = {Number(w[3]), Number(w[4]), Number(w[3]) + Number(w[5]), Number(w[4]) + Number(w[6])};
+        RECT r{};
+        Expect([&] { r = RectOf(Window(w[2])); return EqualRect(&r, &expected) != 0; },
+               [&] { return "the " + w[2] + " window is at " + RectText(r); });
+    } else if (what == "placed") {
+        // The numeric dialog's top-left corner is at the settings dialog's
+        // left edge and the top of its button 109.
+        const RECT numeric = RectOf(Window("numeric"));
+        Check(numeric.left == RectOf(Window("settings")).left && numeric.top == RectOf(Control("settings", "109")).top,
+              "the numeric dialog is at " + RectText(numeric));
+    } else if (what == "below") {
+        Expect([&] { return GetWindow(Window(w[2]), GW_HWNDPREV) == Window(w[3]); },
+               [&] { return "the " + w[2] + " window is not right below the " + w[3] + " window"; });
+    } else if (what == "owner") {
+        // "expect owner WINDOW none|work": unowned, or owned by a work window.
+        Expect([&] { HWND owner = GetWindow(Window(w[2]), GW_OWNER);
+                     return w[3] == "none" ? owner == nullptr : ClassOf(owner) == kWorkClass; },
+               [&] { return "the " + w[2] + " window has another owner"; });
+    } else if (what == "foreground") {
+        Expect([&] { return GetForegroundWindow() == Window(w[2]); }, [&] { return w[2] + " is not in front"; });
+    } else if (what == "hit") {
+        const LRESULT code = SendMessageW(Window("drag"), WM_NCHITTEST, 0, MAKELPARAM(Number(w[2]), Number(w[3])));
+        Check(code == Number(w[4]), Text("the drag window answers %ld", long(code)));
+    } else if (what == "custom-colours") {
+        // The colour dialog's 16 custom colours: the given one first, black
+        // in the others.
+        const RECT area = RectOf(GetDlgItem(Window("colour"), 721));
+        std::vector<std::pair<POINT, COLORREF>> boxes;
+        for (int i = 0; i < 16; ++i)
+            boxes.push_back({{area.left + (area.right - area.left) * (2 * (i % 8) + 1) / 16,
+                              area.top + (area.bottom - area.top) * (2 * (i / 8) + 1) / 4},
+                             i == 0 ? Colour(w[2]) : RGB(0, 0, 0)});
+        ExpectPixels(boxes);
+    } else if (what == "file") {
+        // "expect file none|same|tmp|tmp-none|X Y W H OUTLINE WHITE PUPIL":
+        // the bytes of tavrel.dat, or whether tavrel.tmp is there.
+        if (w[2] == "tmp" || w[2] == "tmp-none") {
+            const bool there = GetFileAttributesW(File(L"tavrel.tmp").c_str()) != INVALID_FILE_ATTRIBUTES;
+            Check(there == (w[2] == "tmp"), there ? "tavrel.tmp is there" : "tavrel.tmp is missing");
+            return;
+        }
+        const std::vector<uint8_t> expected = w[2] == "same" ? written_ : (w[2] == "none" ? std::vector<uint8_t>() : Record(w, 2));
+        std::vector<uint8_t> bytes;
+        Expect([&] { return (bytes = ReadBytes(File(L"tavrel.dat"))) == expected; }, [&] {
+            std::string hex = "tavrel.dat holds";
+            for (uint8_t b : bytes)
+                hex += Text(" %02lX", b);
+            return hex;
+        });
+    } else {
+        Check(false, "unknown check");
+    }
+}
+
+// The lines of the named scenario.
+std::vector<std::pair<int, std::string>> ReadScenario(const std::string& path, const std::string& name)
+{
+    std::ifstream file(path);
+    std::vector<std::pair<int, std::string>> lines;
+    bool inside = false;
+    int number = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++number;
+        if (line.rfind("== ", 0) == 0)
+            inside = line.substr(3) == name;
+        else if (inside && !Split(line).empty())
+            lines.push_back({number, line});
+    }
+    return lines;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    std::string path = argc == 3 ? Narrow(argv[1]) : "";
+    if (!path.empty() && path[0] == '/') {
+        for (char& c : path)
+            c = c == '/' ? '\\' : c;
+        path = "Z:" + path;
+    }
+    const std::vector<std::pair<int, std::string>> lines = ReadScenario(path, argc == 3 ? Narrow(argv[2]) : "");
+    if (lines.empty()) {
+        std::fprintf(stderr, "usage: scenarios <file.scn> <scenario>, with a scenario of that name in the file\n");
+        return 2;
+    }
+    Runner runner;
+    for (const auto& line : lines) {
+        try {
+            runner.Run(Split(line.second));
+        } catch (const std::exception& failure) {
+            // What the screen showed then, for a look afterwards.
+            const std::wstring picture = BinFolder() + L"\\testtmp\\" + argv[2] + L".bmp";
+            ScreenCapture({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}).Save(picture, CursorPos());
+            std::fprintf(stderr, "%s:%d: %s\n  %s\n  the screen: %s\n  %s\n", path.c_str(), line.first,
+                         line.second.c_str(), failure.what(), Narrow(picture).c_str(), runner.Describe().c_str());
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,369 @@
+#include "tests/support/win_support.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "tools/standin_shell/standin_shell_protocol.h"
+
+namespace ws {
+
+namespace {
+
+constexpr DWORD kPollMs = 20;
+
+struct WindowSearch {
+    DWORD pid;
+    const wchar_t* className;
+    std::vector<HWND>* found;
+};
+
+void Consider(HWND window, const WindowSearch& search)
+{
+    if (ProcessOf(window) == search.pid && (search.className == nullptr || ClassOf(window) == search.className))
+        search.found->push_back(window);
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM context)
+{
+    Consider(window, *reinterpret_cast<WindowSearch*>(context));
+    return TRUE;
+}
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context)
+{
+    Consider(window, *reinterpret_cast<WindowSearch*>(context));
+    EnumChildWindows(window, CollectChild, context);
+    return TRUE;
+}
+
+// The normalised coordinate of the middle of a pixel, so that the system's
+// scaling back lands on it whichever way it rounds.
+LONG Normalised(LONG pixel, int origin, int extent)
+{
+    const long long value = (2LL * (pixel - origin) + 1) * 65536 / (2LL * extent);
+    return LONG(std::min<long long>(std::max<long long>(value, 0), 65535));
+}
+
+void SendKeyboard(WORD virtualKey, wchar_t unicode, DWORD flags)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = unicode != 0 ? unicode : WORD(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+} // namespace
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= timeoutMs)
+            return condition();
+        PumpFor(kPollMs);
+    }
+    return true;
+}
+
+void PumpFor(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - start) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    }
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string result(size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &result[0], size, nullptr, nullptr);
+    return result;
+}
+
+std::wstring Widen(const std::string& text)
+{
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring result(size_t(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &result[0], size);
+    return result;
+}
+
+std::wstring BinFolder()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+std::wstring SystemErrorText(DWORD code)
+{
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result = text != nullptr ? text : L"";
+    LocalFree(text);
+    return result;
+}
+
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir,
+                         const wchar_t* environment)
+{
+    Kill();
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        const_cast<wchar_t*>(environment), workDir.c_str(), &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+    return true;
+}
+
+bool ChildProcess::Running() const
+{
+    return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
+{
+    if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    GetExitCodeProcess(process_, exitCode);
+    return true;
+}
+
+void ChildProcess::Kill()
+{
+    if (process_ == nullptr)
+        return;
+    if (Running()) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, kTimeoutMs);
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+}
+
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className)
+{
+    std::vector<HWND> found;
+    WindowSearch search{pid, className, &found};
+    if (pid != 0)
+        EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+    return found;
+}
+
+HWND WindowOf(DWORD pid, const wchar_t* className)
+{
+    const std::vector<HWND> found = WindowsOf(pid, className);
+    return found.empty() ? nullptr : found.front();
+}
+
+DWORD ProcessOf(HWND window)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[512] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
+    return std::wstring(text, size_t(copied));
+}
+
+RECT RectOf(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// Wine 8 moves only its own record of the cursor, not the X pointer, for
+// input injected while another process holds a low-level mouse hook (as
+// tavrel.exe does), and a moment later reads the old place back from the X
+// pointer. SetCursorPos moves the X pointer along, and passes no low-level
+// hook, so the cursor is set a pixel aside and back once it has arrived.
+// On Windows the cursor simply stays where the input put it.
+bool MoveCursorTo(POINT point)
+{
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
+    const bool arrived = WaitFor([&] {
+        const POINT now = CursorPos();
+        return now.x == point.x && now.y == point.y;
+    });
+    if (arrived) {
+        SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
+        SetCursorPos(point.x, point.y);
+    }
+    return arrived;
+}
+
+POINT CursorPos()
+{
+    POINT point{};
+    GetCursorPos(&point);
+    return point;
+}
+
+void SendMouse(DWORD flags, POINT at)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    input.mi.dx = Normalised(at.x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    input.mi.dy = Normalised(at.y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    SendInput(1, &input, sizeof input);
+}
+
+void PressKey(WORD virtualKey)
+{
+    SendKeyboard(virtualKey, 0, 0);
+    SendKeyboard(virtualKey, 0, KEYEVENTF_KEYUP);
+}
+
+void TypeText(const std::wstring& text)
+{
+    for (wchar_t ch : text) {
+        SendKeyboard(0, ch, KEYEVENTF_UNICODE);
+        SendKeyboard(0, ch, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
+    }
+}
+
+ScreenCapture::ScreenCapture(const RECT& region) : region_(region)
+{
+    const int width = region.right - region.left, height = region.bottom - region.top;
+    pixels_.assign(size_t(width) * size_t(height), 0);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, region.left, region.top, SRCCOPY | CAPTUREBLT);
+    GdiFlush();
+    std::copy_n(static_cast<const uint32_t*>(bits), pixels_.size(), pixels_.begin());
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+COLORREF ScreenCapture::At(int x, int y) const
+{
+    const uint32_t pixel =
+        pixels_[size_t(y - region_.top) * size_t(region_.right - region_.left) + size_t(x - region_.left)];
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
+bool ScreenCapture::Save(const std::wstring& path, POINT cursor) const
+{
+    const int width = region_.right - region_.left, height = region_.bottom - region_.top;
+    std::vector<uint32_t> pixels = pixels_;
+    for (uint32_t& pixel : pixels)
+        pixel |= 0xFF000000u;  // image tools take a zero fourth byte as transparent
+    for (int d = -7; d <= 7; ++d) {
+        for (const POINT& p : {POINT{cursor.x + d, cursor.y}, POINT{cursor.x, cursor.y + d}}) {
+            if (p.x >= region_.left && p.x < region_.right && p.y >= region_.top && p.y < region_.bottom)
+                pixels[size_t(p.y - region_.top) * size_t(width) + size_t(p.x - region_.left)] = 0xFFFF2020u;
+        }
+    }
+    const BITMAPINFOHEADER info{sizeof info, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + DWORD(pixels.size() * 4);
+    std::vector<uint8_t> bytes(reinterpret_cast<const uint8_t*>(&file), reinterpret_cast<const uint8_t*>(&file + 1));
+    bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(&info), reinterpret_cast<const uint8_t*>(&info + 1));
+    bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(pixels.data()),
+                 reinterpret_cast<const uint8_t*>(pixels.data() + pixels.size()));
+    return WriteBytes(path, bytes);
+}
+
+bool ColorsClose(COLORREF a, COLORREF b, int tolerance)
+{
+    return std::abs(int(GetRValue(a)) - int(GetRValue(b))) <= tolerance &&
+           std::abs(int(GetGValue(a)) - int(GetGValue(b))) <= tolerance &&
+           std::abs(int(GetBValue(a)) - int(GetBValue(b))) <= tolerance;
+}
+
+std::vector<uint8_t> ReadBytes(const std::wstring& path)
+{
+    std::vector<uint8_t> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    uint8_t buffer[256];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.insert(bytes.end(), buffer, buffer + read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+// A file of a process that has only just ended can stay locked for a
+// moment, so callers retry the removal until it succeeds.
+bool RemoveTree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName, child = path + L"\\" + name;
+            if (name == L"." || name == L"..")
+                continue;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return RemoveDirectoryW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+           GetLastError() == ERROR_PATH_NOT_FOUND;
+}
+
+LRESULT ShellControl(HWND progman, unsigned command, LPARAM argument)
+{
+    static const UINT message = RegisterWindowMessageW(standin_shell::kControlMessageName);
+    DWORD_PTR result = 0;
+    if (progman == nullptr ||
+        !SendMessageTimeoutW(progman, message, command, argument, SMTO_ABORTIFHUNG, 15000, &result))
+        return 0;
+    return LRESULT(result);
+}
+
+} // namespace ws

@@ -1,0 +1,94 @@
+#pragma once
+// What the Windows tests and tools need to drive real programs under Wine
+// as a user would: processes, their windows, the mouse and the keyboard,
+// the screen's pixels and files' bytes. Every wait polls a condition with a
+// generous time limit; nothing here measures how long something took.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ws {
+
+// Long enough for a slow Wine on a busy machine; conditions are polled, so
+// a fast run does not wait for it.
+constexpr DWORD kTimeoutMs = 10000;
+
+// Polls the condition until it holds or the time is up, and returns its
+// last answer. The calling thread's messages are handled meanwhile.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs);
+// Handles the calling thread's messages for a while: only for showing that
+// something does not happen.
+void PumpFor(DWORD milliseconds);
+
+std::string Narrow(const std::wstring& text);
+std::wstring Widen(const std::string& text);
+// The folder of the running program, without a trailing backslash.
+std::wstring BinFolder();
+// The system's text for an error code, as a failure report appends it.
+std::wstring SystemErrorText(DWORD code);
+
+// A process started by a test; it is killed when this object goes.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess() { Kill(); }
+
+    bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir,
+               const wchar_t* environment = nullptr);
+    DWORD Id() const { return id_; }
+    HANDLE Handle() const { return process_; }
+    bool Running() const;
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    void Kill();
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Every window of a process of the given class (any class when null): the
+// top-level ones and their children at any depth, also those inside another
+// process's windows.
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className = nullptr);
+HWND WindowOf(DWORD pid, const wchar_t* className);
+DWORD ProcessOf(HWND window);
+std::wstring ClassOf(HWND window);
+std::wstring TextOf(HWND window);
+RECT RectOf(HWND window);
+
+// The mouse and the keyboard, as injected input.
+bool MoveCursorTo(POINT point);
+POINT CursorPos();
+void SendMouse(DWORD flags, POINT at = {0, 0});
+void PressKey(WORD virtualKey);
+void TypeText(const std::wstring& text);
+
+// A copy of a region of the screen.
+class ScreenCapture {
+public:
+    explicit ScreenCapture(const RECT& region);
+    COLORREF At(int x, int y) const;
+    // Writes the capture as a BMP file, with a small red cross where the
+    // cursor is, since screen captures leave the cursor out.
+    bool Save(const std::wstring& path, POINT cursor) const;
+
+private:
+    RECT region_;
+    std::vector<uint32_t> pixels_;
+};
+bool ColorsClose(COLORREF a, COLORREF b, int tolerance = 3);
+
+std::vector<uint8_t> ReadBytes(const std::wstring& path);
+bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
+bool RemoveTree(const std::wstring& path);
+
+// Sends one of the stand-in shell's steering commands to its "Progman";
+// 0 when it does not answer.
+LRESULT ShellControl(HWND progman, unsigned command, LPARAM argument = 0);
+
+} // namespace ws
