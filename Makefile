@@ -1,9 +1,10 @@
 # The two commands: `make run` builds tavrel.exe and shows the eyes;
 # `make test` builds everything and runs every test. Both install what they
-# need first, when it is missing. Besides these, `make fuzz` runs the fuzz
-# targets of the platform-free rules.
+# need first, when it is missing. Besides these: `make bench` measures,
+# `make fuzz` and `make soak` run the long checks, `make dist` packs the
+# downloads.
 
-.PHONY: all deps build build-host build-win32 build-win64 build-fuzz test fuzz run bench dist clean
+.PHONY: all deps build build-host build-win32 build-win64 build-fuzz test fuzz soak run bench dist clean
 
 all: build
 
@@ -26,13 +27,16 @@ build-fuzz: deps
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz
 
-build: build-host build-win32 build-win64
+build: build-host build-win32 build-win64 build-fuzz
 
 test: build
 	@scripts/test.sh
 
 fuzz: build-fuzz
 	@scripts/fuzz.sh
+
+soak: build-win32 build-win64
+	@scripts/soak.sh
 
 run: build-win32 build-win64
 	@scripts/run.sh

@@ -1,43 +1,32 @@
-// Measures what one mouse movement costs: a whole RenderEyes frame (the
-// background copy, two pupil fills and the layered update onto a real
-// layered window) at three sizes, each against a bare memcpy of the same
-// 4 * W * H bytes measured in the same run, which no frame can beat.
+// `make bench`: what the eyes cost, in three parts, printed side by side.
+//
+// Input cost: another process injects mouse moves one after another, with
+// no Tavrel running and with the real tavrel.exe on the stand-in shell at
+// two sizes; each move is timed until the system reports the cursor there.
+//
+// Frame cost: the renderer's three steps (background copy, pupil fills,
+// layered update) for a whole frame against a frame that changes only the
+// pupils, in process on a real layered window, at three sizes.
+//
+// Frames per move: how many of 10,000 moves along a realistic path (slow
+// and fast strokes, pauses, moves far from the eyes) draw a frame at all.
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <cstdarg>
+#include <functional>
 #include <vector>
 
 #include "app/app_state.h"
-#include "eyes/eye_geometry.h"
 #include "eyes/eye_renderer.h"
+#include "tests/support/win_support.h"
+#include "tools/standin_shell/standin_shell_protocol.h"
 
 namespace {
 
-struct BenchSize {
-    int32_t width;
-    int32_t height;
-};
-
-constexpr BenchSize kSizes[] = { { 315, 200 }, { 1280, 720 }, { 1920, 1080 } };
-
-// Each measurement repeats until it has both enough samples and enough
-// time, so that small sizes get many samples and large ones stay quick.
-constexpr int kMinSamples = 50;
-constexpr int kMaxSamples = 5000;
-constexpr double kMinSeconds = 1.5;
-constexpr int kWarmUp = 10;
-
-constexpr wchar_t kBenchClassName[] = L"TavrelEyeBench";
-
-struct Timing {
-    double medianMicros;
-    double bestMicros;
-    int samples;
-};
-
-double TicksToMicros(LONGLONG ticks)
+double Micros(LONGLONG ticks)
 {
     static LARGE_INTEGER frequency = {};
     if (frequency.QuadPart == 0)
@@ -52,130 +41,180 @@ LONGLONG Now()
     return counter.QuadPart;
 }
 
-// Lets the window system take what the updates queued, outside the timed
-// part.
-void PumpMessages()
+// The median of a step's times over the given number of runs, after a few
+// runs that are not counted.
+double Median(int runs, const std::function<void(int)>& step)
 {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageW(&message);
-}
-
-template <typename Step>
-Timing Measure(Step step)
-{
-    for (int i = 0; i < kWarmUp; ++i)
-        step(i);
     std::vector<double> samples;
-    samples.reserve(kMaxSamples);
-    const LONGLONG start = Now();
-    for (int i = 0; int(samples.size()) < kMaxSamples; ++i) {
+    for (int i = -5; i < runs; ++i) {
         const LONGLONG before = Now();
         step(i);
-        const LONGLONG after = Now();
-        samples.push_back(TicksToMicros(after - before));
-        if ((i & 15) == 15)
-            PumpMessages();
-        if (int(samples.size()) >= kMinSamples && TicksToMicros(after - start) >= kMinSeconds * 1e6)
-            break;
+        if (i >= 0)
+            samples.push_back(Micros(Now() - before));
     }
     std::sort(samples.begin(), samples.end());
-    return { samples[samples.size() / 2], samples.front(), int(samples.size()) };
+    return samples[samples.size() / 2];
 }
 
-// A cursor path around and across the eyes, so that the pupils move in
-// every frame as they do when the mouse moves.
-POINT CursorFor(int i, const BenchSize& size)
+void Report(const char* format, ...)
 {
-    static const POINT offsets[] = { { -200, -150 }, { 0, 0 }, { 400, 300 }, { -100, 500 }, { 900, -40 } };
-    const POINT& o = offsets[i % 5];
-    return { o.x + (i % 7) * size.width / 7, o.y + (i % 3) * size.height / 3 };
-}
-
-HWND CreateLayeredTarget()
-{
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kBenchClassName;
-    if (RegisterClassExW(&windowClass) == 0)
-        return nullptr;
-    HWND window = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kBenchClassName, nullptr,
-                                  WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, windowClass.hInstance, nullptr);
-    if (window != nullptr)
-        ShowWindow(window, SW_SHOWNOACTIVATE);
-    return window;
-}
-
-// Prepares the program's surfaces for one size, exactly as start-up does.
-bool PrepareSurfaces(const BenchSize& size)
-{
-    Settings& s = g_app.settings;
-    s.x = 0;
-    s.y = 0;
-    s.width = size.width;
-    s.height = size.height;
-    s.outlineColor = 0x00202020;
-    s.eyeWhiteColor = 0x00F0F0F0;
-    s.pupilColor = 0x00402010;
-    g_app.eyeGeometry = DeriveEyeGeometry(size.width, size.height);
-    return CreateEyeSurfaces();
-}
-
-bool BenchOneSize(const BenchSize& size)
-{
-    if (!PrepareSurfaces(size)) {
-        DestroyEyeSurfaces();
-        return false;
-    }
-    const Timing frame = Measure([&size](int i) { RenderEyes(CursorFor(i, size)); });
-    DestroyEyeSurfaces();
-
-    const size_t bytes = size_t(size.width) * size_t(size.height) * 4;
-    std::vector<unsigned char> source(bytes, 0x5A);
-    std::vector<unsigned char> target(bytes, 0);
-    const Timing copy = Measure([&source, &target, bytes](int i) {
-        source[size_t(i) % bytes] = static_cast<unsigned char>(i);
-        std::memcpy(target.data(), source.data(), bytes);
-    });
-
-    std::printf("%5d x %-5d %9.1f %9.1f %9.1f %9.1f %8.1f %8.1f %7d %7d\n", size.width, size.height,
-                frame.medianMicros, frame.bestMicros, copy.medianMicros, copy.bestMicros,
-                frame.medianMicros / copy.medianMicros, frame.bestMicros / copy.bestMicros, frame.samples,
-                copy.samples);
+    va_list arguments;
+    va_start(arguments, format);
+    std::vprintf(format, arguments);
+    va_end(arguments);
     std::fflush(stdout);
-    // Reading the copy keeps the compiler from dropping the copies.
-    volatile unsigned char sink = target[bytes / 2];
-    (void)sink;
+}
+
+// Injected absolute moves along a path over the eyes, each timed until
+// GetCursorPos reports it: the median of five rounds of 400 moves each.
+double MoveCost()
+{
+    std::vector<double> rounds;
+    for (int round = 0; round < 5; ++round) {
+        rounds.push_back(Median(400, [&](int j) {
+            const int k = j + 5 + round * 400;
+            const POINT at = {200 + (k * 37) % 900, 150 + (k * 53) % 700};
+            ws::SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, at);
+            while (ws::CursorPos().x != at.x || ws::CursorPos().y != at.y)
+                SwitchToThread();
+        }));
+    }
+    std::sort(rounds.begin(), rounds.end());
+    return rounds[2];
+}
+
+// The input cost on the stand-in shell's desktop, with tavrel.exe showing
+// eyes of the given size, or with none running when the width is 0.
+bool InputCost(int width, int height, double& micros)
+{
+    const std::wstring folder = ws::BinFolder() + L"\\testtmp\\bench";
+    ws::RemoveTree(folder);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ws::ChildProcess shell, tavrel;
+    if (!shell.Start(ws::BinFolder() + L"\\standin_shell.exe", L"", ws::BinFolder()) || !ws::WaitFor([] {
+            return ws::ShellControl(FindWindowW(L"Progman", nullptr), standin_shell::kCommandQueryReady) == 1;
+        }))
+        return false;
+    if (width != 0) {
+        uint32_t fields[8] = {0x0001AA2A, 100, 60, uint32_t(width), uint32_t(height), 0, 0xFFFFFF, 0};
+        std::vector<uint8_t> bytes(reinterpret_cast<uint8_t*>(fields), reinterpret_cast<uint8_t*>(fields + 8));
+        if (!CopyFileW((ws::BinFolder() + L"\\tavrel.exe").c_str(), (folder + L"\\tavrel.exe").c_str(), FALSE) ||
+            !ws::WriteBytes(folder + L"\\tavrel.dat", bytes) || !tavrel.Start(folder + L"\\tavrel.exe", L"", folder) ||
+            !ws::WaitFor([&] { return ws::WindowOf(tavrel.Id(), L"8bf14e335fa0413b98aa2be5baee60b3") != nullptr; }))
+            return false;
+    }
+    ws::PumpFor(500);
+    micros = MoveCost();
     return true;
+}
+
+// The renderer's surfaces for one size, on the bench's layered window.
+bool Prepare(int width, int height)
+{
+    g_app.settings = {kSettingsTag, 0, 0, width, height, 0x00202020, 0x00F0F0F0, 0x00402010};
+    g_app.eyeGeometry = DeriveEyeGeometry(width, height);
+    return CreateEyeSurfaces() && RenderEyes({0, 0});
+}
+
+void FrameCost(int width, int height)
+{
+    if (!Prepare(width, height)) {
+        Report("%5d x %-5d could not be measured\n", width, height);
+        DestroyEyeSurfaces();
+        return;
+    }
+    double times[2][3];
+    for (int full = 1; full >= 0; --full) {
+        // Two cursor points a few pixels apart move the pupils a little in
+        // each frame, as a slow stroke does.
+        FramePlan plans[2];
+        for (int p = 0; p < 2; ++p) {
+            g_app.fullFrameNeeded = true;
+            RenderEyes({width / 2 + 30 * p, height + 100});
+            g_app.fullFrameNeeded = full == 1;
+            PlanFrame({width / 2 + 30 * (1 - p), height + 100}, plans[p]);
+        }
+        const int runs = width > 1000 ? 100 : 1000;
+        times[full][0] = Median(runs, [&](int i) { RestoreBackground(plans[i & 1]); });
+        times[full][1] = Median(runs, [&](int i) { FillPupils(plans[i & 1]); GdiFlush(); });
+        times[full][2] = Median(runs, [&](int i) { ShowFrame(plans[i & 1]); });
+    }
+    DestroyEyeSurfaces();
+    Report("%5d x %-5d %10.1f %10.1f %10.1f %10.1f %10.1f %10.1f\n", width, height, times[1][0], times[1][1],
+           times[1][2], times[0][0], times[0][1], times[0][2]);
+}
+
+// A realistic path: strokes of 20 to 200 moves, slow (1 to 3 pixels a
+// move) or fast (10 to 40), each followed by a pause that repeats the last
+// point, and every fifth stroke far from the eyes.
+std::vector<POINT> RealisticPath(int moves)
+{
+    std::vector<POINT> path;
+    uint32_t seed = 12345;
+    auto next = [&](int range) { seed = seed * 1664525 + 1013904223; return int(seed >> 8) % range; };
+    POINT at = {400, 300};
+    for (int stroke = 0; int(path.size()) < moves; ++stroke) {
+        const bool away = stroke % 5 == 4, fast = next(2) == 1;
+        const double angle = next(360) * 3.14159265358979 / 180;
+        const int speed = fast ? 10 + next(31) : 1 + next(3), length = 20 + next(181);
+        if (away)
+            at = {1500 + next(400), 900 + next(200)};
+        for (int i = 0; i < length; ++i) {
+            at.x = std::clamp(LONG(at.x + speed * std::cos(angle)), -200L, 2000L);
+            at.y = std::clamp(LONG(at.y + speed * std::sin(angle)), -200L, 1300L);
+            path.push_back(at);
+        }
+        path.insert(path.end(), size_t(next(30)), at);
+    }
+    path.resize(size_t(moves));
+    return path;
+}
+
+void FramesPerMove(int width, int height)
+{
+    if (!Prepare(width, height))
+        return;
+    int drawn = 0;
+    for (const POINT& point : RealisticPath(10000))
+        drawn += RenderEyes(point) ? 1 : 0;
+    DestroyEyeSurfaces();
+    Report("%5d x %-5d %8d %8d %10.3f\n", width, height, 10000, drawn, drawn / 10000.0);
 }
 
 } // namespace
 
 int wmain()
 {
-    g_app.hInstance = GetModuleHandleW(nullptr);
-    g_app.EyeWindow = CreateLayeredTarget();
-    if (g_app.EyeWindow == nullptr) {
-        std::fprintf(stderr, "eye_bench: cannot create the layered window\n");
-        return 1;
-    }
-    // The target is a top-level window, so the desktop window is its host:
-    // its client coordinates are screen coordinates.
-    g_app.DesktopHost = GetDesktopWindow();
-
-    std::printf("One RenderEyes frame (copy, two pupil fills, layered update) against a bare memcpy\n");
-    std::printf("of the same 4*W*H bytes; times in microseconds, ratio = frame / memcpy.\n\n");
-    std::printf("%-13s %9s %9s %9s %9s %8s %8s %7s %7s\n", "size", "frame med", "best", "copy med", "best",
-                "ratio", "best", "frames", "copies");
-    int status = 0;
-    for (const BenchSize& size : kSizes) {
-        if (!BenchOneSize(size)) {
-            std::fprintf(stderr, "eye_bench: %d x %d could not be measured\n", size.width, size.height);
-            status = 1;
+    Report("Input cost: microseconds per injected mouse move, median of five rounds of 400\n");
+    Report("%-24s %10s %8s\n", "what runs", "us/move", "ratio");
+    double none = 0;
+    const int sizes[][2] = {{0, 0}, {315, 200}, {1280, 1024}};
+    for (const auto& size : sizes) {
+        double micros = 0;
+        if (!InputCost(size[0], size[1], micros)) {
+            Report("tavrel.exe at %d x %d did not start\n", size[0], size[1]);
+            return 1;
         }
+        none = size[0] == 0 ? micros : none;
+        char what[32];
+        std::snprintf(what, sizeof what, size[0] == 0 ? "no Tavrel" : "Tavrel at %d x %d", size[0], size[1]);
+        Report("%-24s %10.1f %8.2f\n", what, micros, micros / none);
     }
+
+    g_app.hInstance = GetModuleHandleW(nullptr);
+    g_app.EyeWindow = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", nullptr,
+                                      WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, g_app.hInstance, nullptr);
+    g_app.DesktopHost = GetDesktopWindow();
+    Report("\nFrame cost: microseconds per step, median\n");
+    Report("%-13s %10s %10s %10s %10s %10s %10s\n", "", "whole:", "", "", "pupils:", "", "");
+    Report("%-13s %10s %10s %10s %10s %10s %10s\n", "size", "copy", "fills", "show", "copy", "fills", "show");
+    for (const auto& size : {std::pair<int, int>{315, 200}, {1280, 720}, {1920, 1080}})
+        FrameCost(size.first, size.second);
+
+    Report("\nFrames drawn per move, along a realistic path\n");
+    Report("%-13s %8s %8s %10s\n", "size", "moves", "frames", "per move");
+    FramesPerMove(315, 200);
+    FramesPerMove(1280, 1024);
     DestroyWindow(g_app.EyeWindow);
-    return status;
+    return 0;
 }

@@ -108,6 +108,24 @@ foreach(file ${TAVREL_SCENARIO_FILES})
   endforeach()
 endforeach()
 
+# The settings file beside an executable with a path of over 255 characters.
+add_executable(settings_probe tests/app/settings_probe.cpp)
+target_link_libraries(settings_probe PRIVATE tavrel_win)
+target_link_options(settings_probe PRIVATE -municode)
+add_test(NAME SettingsFile.BesideAnExecutableWithAVeryLongPath
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/app/long_path_wine_test.sh $<TARGET_FILE:settings_probe>
+                 ${CMAKE_CROSSCOMPILING_EMULATOR})
+set_tests_properties(SettingsFile.BesideAnExecutableWithAVeryLongPath PROPERTIES RUN_SERIAL TRUE)
+
+# Long runs: `make soak`, and a short one in `make test`.
+add_executable(soak tests/soak/soak.cpp)
+target_link_libraries(soak PRIVATE win_support psapi ntdll)
+target_link_options(soak PRIVATE -municode)
+target_compile_options(soak PRIVATE ${TAVREL_WARNINGS})
+add_dependencies(soak tavrel standin_shell)
+add_test(NAME Soak.Short COMMAND soak 10000 10 10)
+set_tests_properties(Soak.Short PROPERTIES RUN_SERIAL TRUE)
+
 # `make run` without a display: the demo that writes screenshots.
 add_executable(demo_driver tools/demo/demo_driver.cpp)
 target_link_libraries(demo_driver PRIVATE win_support tavrel_core)

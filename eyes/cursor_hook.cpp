@@ -147,15 +147,43 @@ void StopCursorTracking()
     g_app.hookThreadId = 0;
 }
 
-// On the GUI thread, for the hook's wake-up: the eyes look at the newest
-// point. The wake-up is marked handled before the point is read, so a move
-// that comes in meanwhile posts a wake-up of its own.
+// On the GUI thread, for the hook's wake-up and the frame timer: the eyes
+// look at the newest point. The wake-up is marked handled before the point
+// is read, so a move that comes in meanwhile posts a wake-up of its own.
+//
+// After a frame that took d microseconds the thread rests as long before
+// it draws the next, and the timer then draws the newest point: a large
+// window on a slow system keeps half a processor free for everything else,
+// and the mouse on its way loses nothing but frames no one could see.
 void DrawLatestCursor()
 {
     g_app.hookWakePending.store(false);
-    const POINT physical = UnpackPoint(g_app.latestHookPoint.load());
-    if (g_app.EyeWindow != nullptr)
-        RenderEyes(HookPointToLogical(physical));
+    if (g_app.frameTimerPending || g_app.EyeWindow == nullptr)
+        return;
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    const LONGLONG rested = now.QuadPart - g_app.lastFrameEnd;
+    if (rested < g_app.lastFrameCost) {
+        const UINT wait = UINT((g_app.lastFrameCost - rested) * 1000 / frequency.QuadPart) + 1;
+        g_app.frameTimerPending = SetTimer(g_app.MainWindow, kFrameTimer, wait, nullptr) != 0;
+        if (g_app.frameTimerPending)
+            return;
+    }
+    const bool drawn = RenderEyes(HookPointToLogical(UnpackPoint(g_app.latestHookPoint.load())));
+    LARGE_INTEGER end;
+    QueryPerformanceCounter(&end);
+    if (drawn) {
+        g_app.lastFrameCost = end.QuadPart - now.QuadPart;
+        g_app.lastFrameEnd = end.QuadPart;
+    }
+}
+
+void OnFrameTimer()
+{
+    KillTimer(g_app.MainWindow, kFrameTimer);
+    g_app.frameTimerPending = false;
+    DrawLatestCursor();
 }
 
 // Runs on the hook thread for every mouse event of the desktop, which waits

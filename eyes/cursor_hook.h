@@ -5,9 +5,14 @@
 // such wake-up is pending yet. Modal loops deliver it too.
 constexpr UINT kCursorMoved = WM_APP + 2;
 
+// The timer on MainWindow that draws the newest point once the GUI thread
+// has rested after a frame; the re-attach timers have ids 1 to 3.
+constexpr UINT_PTR kFrameTimer = 4;
+
 bool StartCursorTracking();
 void StopCursorTracking();
 void DrawLatestCursor();
+void OnFrameTimer();
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 
 // The hook's point is in physical pixels, everything else in the program's

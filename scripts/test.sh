@@ -25,13 +25,15 @@ if win32_runs; then
 else
   skipped="; the 32-bit build (win32) is built but not tested: $win32_reason"
 fi
-plan="native tests and the Windows tests of the 64-bit build (win64) under 64-bit Wine"
+plan="native tests, fuzz targets and the Windows tests of the 64-bit build (win64) under 64-bit Wine"
 [ ${#builds[@]} -eq 2 ] && plan="$plan and of the 32-bit build (win32) under 32-bit Wine"
 echo "Testing: $plan$skipped."
 
 status=0
 echo "== Native tests"
 ctest --preset host || status=1
+echo "== Fuzz targets, a short pass"
+scripts/fuzz.sh --smoke || status=1
 scripts/with-wine.sh "$0" --wine "${builds[@]}" || status=1
 
 result=passed

@@ -141,6 +141,10 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             OnReattachTimer(wParam);
             return 0;
         }
+        if (wParam == kFrameTimer) {
+            OnFrameTimer();
+            return 0;
+        }
         break;
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETWORKAREA)
