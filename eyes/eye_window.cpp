@@ -20,11 +20,15 @@ constexpr LONG kPopupAndChildBits = 0x3FFFFFFF;
 // The classic layout: the top-level window directly above "Progman" is the
 // wallpaper layer, on the condition that the window directly above it holds
 // the icon view. The candidate is kept in DesktopHost even when the test
-// fails.
+// fails. A window of this program is never the shell's layer, though one
+// can come to lie between the shell's windows for a while (Wine lifts the
+// shell's remaining windows over the others when the layer goes).
 bool FindLayerAboveProgman()
 {
     g_app.DesktopHost = GetWindow(g_app.ProgmanWindow, GW_HWNDPREV);
-    if (g_app.DesktopHost == nullptr)
+    DWORD owner = 0;
+    GetWindowThreadProcessId(g_app.DesktopHost, &owner);
+    if (g_app.DesktopHost == nullptr || owner == GetCurrentProcessId())
         return false;
     HWND iconLayer = GetWindow(g_app.DesktopHost, GW_HWNDPREV);
     return iconLayer != nullptr && FindWindowExW(iconLayer, nullptr, kDefViewClassName, nullptr) != nullptr;
