@@ -149,7 +149,7 @@ bool CreateEyeWindow()
 // does.
 LRESULT CALLBACK EyeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    try {
+    return CatchingQuit([&]() -> LRESULT {
         switch (message) {
         case WM_DESTROY:
             OnEyeWindowDestroy();
@@ -159,8 +159,5 @@ LRESULT CALLBACK EyeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         default:
             return DefWindowProcW(window, message, wParam, lParam);
         }
-    } catch (...) {
-        RequestQuit();
-        return 0;
-    }
+    });
 }

@@ -152,12 +152,7 @@ LRESULT HandleDragMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 // pending rectangle. What a handler throws ends the program as a quit does.
 LRESULT CALLBACK DragWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    try {
-        return HandleDragMessage(window, message, wParam, lParam);
-    } catch (...) {
-        RequestQuit();
-        return 0;
-    }
+    return CatchingQuit([&] { return HandleDragMessage(window, message, wParam, lParam); });
 }
 
 // Draws the preview for the pending size into a new bitmap in the drag DC

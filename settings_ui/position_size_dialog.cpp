@@ -194,12 +194,7 @@ INT_PTR HandlePositionSizeMessage(HWND dialog, UINT message, WPARAM wParam)
 // handler throws ends the program as a quit does.
 INT_PTR CALLBACK PositionSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    try {
-        return HandlePositionSizeMessage(dialog, message, wParam);
-    } catch (...) {
-        RequestQuit();
-        return FALSE;
-    }
+    return CatchingQuit([&] { return HandlePositionSizeMessage(dialog, message, wParam); });
 }
 
 // Typed characters for X and Y: digits, the minus sign anywhere, and control

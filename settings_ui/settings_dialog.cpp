@@ -277,12 +277,7 @@ void EndDialogOnCloseRequest(HWND dialog)
 // throws ends the program as a quit does.
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    try {
-        return HandleSettingsMessage(dialog, message, wParam, lParam);
-    } catch (...) {
-        RequestQuit();
-        return FALSE;
-    }
+    return CatchingQuit([&] { return HandleSettingsMessage(dialog, message, wParam, lParam); });
 }
 
 // Fields 102 and 104 of the settings dialog show the pending position, 106

@@ -167,19 +167,11 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 } // namespace
 
-// An exception cannot travel from a window procedure back through the
-// system's dispatch to the message loop's catch-all: the unwinder finds no
-// way through the system's frames and would end the process. So every
-// procedure of the program catches what its handlers throw, such as a
-// failed allocation, and ends the program as a quit does.
+// The hidden main window's procedure; what its handlers throw ends the
+// program as a quit does.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    try {
-        return HandleMainMessage(window, message, wParam, lParam);
-    } catch (...) {
-        RequestQuit();
-        return 0;
-    }
+    return CatchingQuit([&] { return HandleMainMessage(window, message, wParam, lParam); });
 }
 
 // Brings the settings windows forward when they are open: the window of the
