@@ -29,7 +29,7 @@ build-fuzz: deps
 
 build: build-host build-win32 build-win64 build-fuzz
 
-test: build
+test:
 	@scripts/test.sh
 
 fuzz: build-fuzz

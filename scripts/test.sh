@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# `make test`: the native tests, then the Windows tests of each build that
-# this machine can run under Wine. The first and the last line say which
-# builds were tested and which could not be, and why.
+# `make test`: builds everything, then runs the native tests, a short pass of
+# the fuzz targets and the Windows tests of each build that this machine can
+# run under Wine. The first and the last line say which builds are tested
+# and which cannot be, and why.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/machine.sh"
@@ -28,6 +29,7 @@ fi
 plan="native tests, fuzz targets and the Windows tests of the 64-bit build (win64) under 64-bit Wine"
 [ ${#builds[@]} -eq 2 ] && plan="$plan and of the 32-bit build (win32) under 32-bit Wine"
 echo "Testing: $plan$skipped."
+scripts/ensure-deps.sh && make --no-print-directory build || { echo "Tested: nothing, since the build failed."; exit 1; }
 
 status=0
 echo "== Native tests"
