@@ -92,7 +92,7 @@ bool InputCost(int width, int height, double& micros)
     CreateDirectoryW(folder.c_str(), nullptr);
     ws::ChildProcess shell, tavrel;
     if (!shell.Start(ws::BinFolder() + L"\\standin_shell.exe", L"", ws::BinFolder()) || !ws::WaitFor([] {
-            return ws::ShellControl(FindWindowW(L"Progman", nullptr), standin_shell::kCommandQueryReady) == 1;
+            return ws::ShellControl(standin_shell::kCommandQueryReady) == 1;
         }))
         return false;
     if (width != 0) {

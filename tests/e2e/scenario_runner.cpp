@@ -36,6 +36,9 @@ constexpr wchar_t kDragClass[] = L"c4e04cd4c54c43d48dd7b554d9fe7878";
 
 using Words = std::vector<std::string>;
 
+// The value fields of both dialogs, in their order.
+const char* const kFields[] = {"x", "y", "width", "height"};
+
 void Check(bool condition, const std::string& why)
 {
     if (!condition)
@@ -135,7 +138,7 @@ private:
     std::wstring File(const wchar_t* name) const { return folder_ + L"\\" + name; }
     LRESULT Shell(unsigned command, LPARAM argument = 0) const
     {
-        return ShellControl(FindWindowW(L"Progman", nullptr), command, argument);
+        return ShellControl(command, argument);
     }
     HWND Main();
     HWND Window(const std::string& name, bool wait = true);
@@ -323,7 +326,8 @@ void Runner::Run(const Words& w)
         // "shell [classic|24h2|24h2-noredirection|no-answer|with-layer|hold|
         // answer-delay=MS ...]" starts the stand-in; "shell release" lets
         // a held one build its desktop; "shell restart" kills it and starts
-        // it anew; "shell destroy-layer" takes the wallpaper layer away.
+        // it anew; "shell destroy-layer" takes the wallpaper layer away;
+        // "shell none" keeps "start" from starting one.
         const std::string what = w.size() > 1 ? w[1] : "";
         if (what == "release") {
             SetEvent(hold_);
@@ -331,6 +335,8 @@ void Runner::Run(const Words& w)
         } else if (what == "restart") {
             shell_.Kill();
             StartShell(shellOptions_);
+        } else if (what == "none") {
+            shellOptions_ = w;
         } else if (what == "destroy-layer") {
             Check(Shell(ss::kCommandDestroyLayer) > 0, "there was no layer to destroy");
             destroyedAt_ = GetTickCount();
@@ -365,7 +371,8 @@ void Runner::Run(const Words& w)
             Check(WriteBytes(path, written_), "cannot write tavrel.dat");
         }
     } else if (c == "start") {
-        // "start" the program; "start X Y W H OUTLINE WHITE PUPIL" writes
+        // "start" the program, on a classic desktop of the stand-in unless
+        // a shell was started before; "start X Y W H OUTLINE WHITE PUPIL" writes
         // that record first and expects the eyes it gives; "start seams
         // SPEC" starts the test build with the seams of tests/seams; "start
         // second" must end at once with 0 and leave the running one alone.
@@ -377,6 +384,8 @@ void Runner::Run(const Words& w)
         }
         if (w.size() == 8)
             Run({"file", w[1], w[2], w[3], w[4], w[5], w[6], w[7]});
+        if (!shell_.Running() && shellOptions_.empty())
+            StartShell({"shell"});
         StartTavrel(w.size() == 3 ? w[2] : "");
         if (w.size() == 8)
             Run({"expect", "eyes", w[1], w[2], w[3], w[4], w[5], w[6], w[7]});
@@ -439,10 +448,12 @@ void Runner::Run(const Words& w)
         SendMessageW(control, EM_SETSEL, 0, -1);
         TypeText(Widen(w[3]));
     } else if (c == "numeric") {
-        // "numeric X Y W H": the numeric dialog's four fields, pasted.
-        const char* fields[] = {"x", "y", "width", "height"};
+        // "numeric X Y W H": the numeric dialog's four fields, pasted; the
+        // dialog is opened first when it is not open.
+        if (Window("numeric", false) == nullptr)
+            Run({"press", "settings", "numeric"});
         for (size_t i = 0; i < 4; ++i)
-            Run({"paste", "numeric", fields[i], w[1 + i]});
+            Run({"paste", "numeric", kFields[i], w[1 + i]});
     } else if (c == "colour") {
         // "colour BUTTON RRGGBB": that button's colour dialog, set to the
         // colour through its red, green and blue fields, and confirmed.
@@ -542,9 +553,12 @@ void Runner::RunExpect(const Words& w)
         Expect([&] { return Window("eye", false) != nullptr; }, [] { return "the eyes are not back"; }, limit);
         Check(GetTickCount() - destroyedAt_ < limit, "the eyes came back too late");
     } else if (what == "exit") {
+        // The program ended with the code; with 0 after its main window
+        // came, it took its tray icon with it.
         DWORD code = 0xFFFF;
         Check(tavrel_.WaitForExit(30000, &code), "tavrel.exe is still running");
         Check(code == DWORD(Number(w[2])), Text("tavrel.exe ended with %ld", long(code)));
+        Check(code != 0 || main_ == nullptr || Shell(ss::kCommandQueryIcon, LPARAM(main_)) == 0, "the icon stays");
     } else if (what == "running") {
         Check(tavrel_.Running(), "tavrel.exe has ended");
     } else if (what == "icon") {
@@ -580,6 +594,10 @@ void Runner::RunExpect(const Words& w)
         Window(w[2]);
     } else if (what == "closed") {
         Expect([&] { return Window(w[2], false) == nullptr; }, [&] { return "the " + w[2] + " window is open"; });
+    } else if (what == "fields") {
+        // "expect fields WINDOW X Y WIDTH HEIGHT": the four value fields.
+        for (size_t i = 0; i < 4; ++i)
+            RunExpect({"expect", "text", w[2], kFields[i], w[3 + i]});
     } else if (what == "text" || what == "title") {
         // "expect text WINDOW CONTROL TEXT", "expect title WINDOW TEXT".
         std::string text;

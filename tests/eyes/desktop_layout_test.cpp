@@ -4,20 +4,12 @@
 
 TEST(IsLayoutWithinProgman, NeedsTheIconViewAndAWallpaperSign)
 {
-    struct Case {
-        const char* shell;
-        ProgmanContents progman;
-        bool expected;
-    } cases[] = {
-        { "newer shell after 0x052C", { true, true, 0 }, true },
-        { "newer shell that made no WorkerW", { true, false, kExStyleNoRedirectionBitmap }, true },
-        { "newer shell, both signs", { true, true, kExStyleNoRedirectionBitmap | 0x80 }, true },
-        { "older shell before 0x052C", { true, false, 0 }, false },
-        { "older shell, unrelated extended styles", { true, false, 0x00080088 }, false },
-        { "no icon view, WorkerW only", { false, true, 0 }, false },
-        { "no icon view, composition style only", { false, false, kExStyleNoRedirectionBitmap }, false },
-        { "empty Progman", { false, false, 0 }, false },
-    };
+    // Icon view, WorkerW, Progman's extended style, and the answer. The icon
+    // view without a wallpaper sign is an older shell that has not built its
+    // layer yet; a wallpaper sign without the icon view is not the layout.
+    const uint32_t n = kExStyleNoRedirectionBitmap;
+    const uint32_t cases[][4] = { { 1, 1, 0, 1 }, { 1, 0, n, 1 }, { 1, 1, n | 0x80, 1 }, { 1, 0, 0, 0 },
+                                  { 1, 0, 0x00080088, 0 }, { 0, 1, 0, 0 }, { 0, 0, n, 0 }, { 0, 0, 0, 0 } };
     for (const auto& c : cases)
-        EXPECT_EQ(IsLayoutWithinProgman(c.progman), c.expected) << c.shell;
+        EXPECT_EQ(IsLayoutWithinProgman({ c[0] != 0, c[1] != 0, c[2] }), c[3] != 0) << c[0] << c[1] << " " << std::hex << c[2];
 }

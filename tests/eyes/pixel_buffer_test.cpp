@@ -6,29 +6,15 @@
 
 TEST(BackgroundBufferBytes, GivesFourBytesPerPixelWhileTheCountFitsIn32Bits)
 {
-    struct Case {
-        int64_t pixelCount;
-        bool fits;
-        uint32_t bytes;
-    } cases[] = {
-        { 315 * 200, true, 252000 },
-        { 84 * 40, true, 13440 },
-        { 1, true, 4 },
-        { int64_t(32767) * 32767, true, 4294705156u },  // the largest size a settings file can hold
-        { 0x3FFFFFFF, true, 0xFFFFFFFCu },
-        { 0x40000000, false, 0 },  // exactly 4 GiB would wrap around to 0
-        { 0x40000001, false, 0 },  // would wrap around to 4 bytes
-        { int64_t(INT32_MAX), false, 0 },
-        { 0, false, 0 },
-        { -1, false, 0 },
-        { int64_t(INT32_MIN), false, 0 },
-    };
+    // Pixel count and byte count; 0 bytes where the request must fail and
+    // leave the byte count untouched. 32767 * 32767 is the largest size a
+    // settings file can hold; exactly 4 GiB would wrap around to 0.
+    const int64_t cases[][2] = { { 315 * 200, 252000 }, { 1, 4 }, { int64_t(32767) * 32767, 4294705156 },
+                                 { 0x3FFFFFFF, 0xFFFFFFFC }, { 0x40000000, 0 }, { 0x40000001, 0 },
+                                 { INT32_MAX, 0 }, { 0, 0 }, { -1, 0 }, { INT32_MIN, 0 } };
     for (const auto& c : cases) {
         uint32_t bytes = 0xDEADBEEF;
-        EXPECT_EQ(BackgroundBufferBytes(c.pixelCount, bytes), c.fits) << c.pixelCount;
-        if (c.fits)
-            EXPECT_EQ(bytes, c.bytes) << c.pixelCount;
-        else
-            EXPECT_EQ(bytes, 0xDEADBEEFu) << "left untouched for " << c.pixelCount;
+        EXPECT_EQ(BackgroundBufferBytes(c[0], bytes), c[1] != 0) << c[0];
+        EXPECT_EQ(bytes, c[1] != 0 ? uint32_t(c[1]) : 0xDEADBEEFu) << c[0];
     }
 }

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -32,30 +31,18 @@ protected:
     HMODULE module_ = nullptr;
 };
 
-#pragma pack(push, 2)
-struct IconEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bits;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
-
+// Each image of icon 101: 32 bits a pixel, transparent corners, an opaque
+// eye, and a picture the system can make an icon of.
 TEST_F(Resources, IconHasFiveSizesAt32BitsWithTransparentCorners)
 {
-    const std::string group = Find(RT_GROUP_ICON, MAKEINTRESOURCEW(101));
-    ASSERT_GE(group.size(), 6u);
-    const WORD count = *reinterpret_cast<const WORD*>(group.data() + 4);
-    ASSERT_EQ(group.size(), 6 + count * sizeof(IconEntry));
-    std::set<int> sizes;
-    for (WORD i = 0; i < count; ++i) {
-        const IconEntry& entry = reinterpret_cast<const IconEntry*>(group.data() + 6)[i];
-        const int size = entry.width == 0 ? 256 : entry.width;
-        sizes.insert(size);
-        EXPECT_EQ(entry.bits, 32);
-        std::string image = Find(RT_ICON, MAKEINTRESOURCEW(entry.id));
-        ASSERT_EQ(image.size(), entry.bytes);
-        const BYTE* argb = reinterpret_cast<const BYTE*>(image.data()) + sizeof(BITMAPINFOHEADER);
+    for (int size : {16, 24, 32, 48, 256}) {
+        const std::string group = Find(RT_GROUP_ICON, MAKEINTRESOURCEW(101));
+        const int id = LookupIconIdFromDirectoryEx(reinterpret_cast<BYTE*>(const_cast<char*>(group.data())), TRUE,
+                                                   size, size, 0);
+        std::string image = Find(RT_ICON, MAKEINTRESOURCEW(id));
+        const BITMAPINFOHEADER* header = reinterpret_cast<const BITMAPINFOHEADER*>(image.data());
+        ASSERT_TRUE(header->biWidth == size && header->biBitCount == 32) << size;
+        const BYTE* argb = reinterpret_cast<const BYTE*>(header + 1);
         auto alpha = [&](int x, int y) { return argb[4 * ((size - 1 - y) * size + x) + 3]; };
         EXPECT_EQ(alpha(0, 0) | alpha(size - 1, size - 1), 0) << size;
         EXPECT_EQ(alpha(size / 4, size / 2), 255) << size;
@@ -64,33 +51,30 @@ TEST_F(Resources, IconHasFiveSizesAt32BitsWithTransparentCorners)
         EXPECT_NE(icon, nullptr) << size;
         DestroyIcon(icon);
     }
-    EXPECT_EQ(sizes, (std::set<int>{16, 24, 32, 48, 256}));
+    EXPECT_EQ(*reinterpret_cast<const WORD*>(Find(RT_GROUP_ICON, MAKEINTRESOURCEW(101)).data() + 4), 5);
 }
 
+// The strings as Explorer finds them, through the block that the
+// translation table names.
 TEST_F(Resources, VersionRecordNamesTheProgramAndItsVersions)
 {
     std::vector<BYTE> block(GetFileVersionInfoSizeW(Exe().c_str(), nullptr));
     ASSERT_TRUE(GetFileVersionInfoW(Exe().c_str(), 0, DWORD(block.size()), block.data()));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00010001u);
-    EXPECT_EQ(fixed->dwFileType, DWORD(VFT_APP));
-    WORD* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                               &length));
+    auto value = [&](const std::wstring& name) {
+        void* data = nullptr;
+        UINT length = 0;
+        return VerQueryValueW(block.data(), name.c_str(), &data, &length) ? data : nullptr;
+    };
+    const VS_FIXEDFILEINFO* fixed = static_cast<VS_FIXEDFILEINFO*>(value(L"\\"));
+    EXPECT_TRUE(fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0x00010001 && fixed->dwFileType == VFT_APP);
+    const WORD* translation = static_cast<WORD*>(value(L"\\VarFileInfo\\Translation"));
     wchar_t prefix[64];
     wsprintfW(prefix, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
-    const std::pair<const wchar_t*, const wchar_t*> strings[] = {
-        {L"ProductName", L"Tavrel"},        {L"FileDescription", L"Tavrel"},  {L"InternalName", L"tavrel"},
-        {L"OriginalFilename", L"tavrel.exe"}, {L"ProductVersion", L"1.01"}, {L"FileVersion", L"1.0.1.1"}};
-    for (const auto& entry : strings) {
-        wchar_t* value = nullptr;
-        ASSERT_TRUE(VerQueryValueW(block.data(), (prefix + std::wstring(entry.first)).c_str(),
-                                   reinterpret_cast<void**>(&value), &length));
-        EXPECT_EQ(std::wstring(value), entry.second);
-    }
+    for (const auto& entry : {std::pair<const wchar_t*, const wchar_t*>{L"ProductName", L"Tavrel"},
+                              {L"FileDescription", L"Tavrel"}, {L"InternalName", L"tavrel"},
+                              {L"OriginalFilename", L"tavrel.exe"}, {L"ProductVersion", L"1.01"},
+                              {L"FileVersion", L"1.0.1.1"}})
+        EXPECT_STREQ(static_cast<const wchar_t*>(value(prefix + std::wstring(entry.first))), entry.second);
 }
 
 TEST_F(Resources, ManifestRunsAsInvokerWithCommonControls6ForThisProcessor)

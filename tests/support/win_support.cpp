@@ -9,30 +9,28 @@ namespace ws {
 
 namespace {
 
-constexpr DWORD kPollMs = 20;
-
 struct WindowSearch {
     DWORD pid;
     const wchar_t* className;
     std::vector<HWND>* found;
 };
 
-void Consider(HWND window, const WindowSearch& search)
+BOOL CALLBACK Collect(HWND window, LPARAM context)
 {
-    if (ProcessOf(window) == search.pid && (search.className == nullptr || ClassOf(window) == search.className))
+    const WindowSearch& search = *reinterpret_cast<WindowSearch*>(context);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search.pid && (search.className == nullptr || ClassOf(window) == search.className))
         search.found->push_back(window);
-}
-
-BOOL CALLBACK CollectChild(HWND window, LPARAM context)
-{
-    Consider(window, *reinterpret_cast<WindowSearch*>(context));
     return TRUE;
 }
 
+// Top-level windows and, below each, its children at any depth: the eye
+// window lives in a window of the shell's process.
 BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context)
 {
-    Consider(window, *reinterpret_cast<WindowSearch*>(context));
-    EnumChildWindows(window, CollectChild, context);
+    Collect(window, context);
+    EnumChildWindows(window, Collect, context);
     return TRUE;
 }
 
@@ -40,8 +38,7 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context)
 // scaling back lands on it whichever way it rounds.
 LONG Normalised(LONG pixel, int origin, int extent)
 {
-    const long long value = (2LL * (pixel - origin) + 1) * 65536 / (2LL * extent);
-    return LONG(std::min<long long>(std::max<long long>(value, 0), 65535));
+    return LONG(std::clamp((2LL * (pixel - origin) + 1) * 65536 / (2LL * extent), 0LL, 65535LL));
 }
 
 void SendKeyboard(WORD virtualKey, wchar_t unicode, DWORD flags)
@@ -58,11 +55,9 @@ void SendKeyboard(WORD virtualKey, wchar_t unicode, DWORD flags)
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
+    for (const DWORD start = GetTickCount(); !condition(); PumpFor(20)) {
         if (GetTickCount() - start >= timeoutMs)
             return condition();
-        PumpFor(kPollMs);
     }
     return true;
 }
@@ -80,26 +75,24 @@ void PumpFor(DWORD milliseconds)
 
 std::string Narrow(const std::wstring& text)
 {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string result(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &result[0], size, nullptr, nullptr);
+    std::string result(text.size() * 3, '\0');
+    result.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &result[0],
+                                             int(result.size()), nullptr, nullptr)));
     return result;
 }
 
 std::wstring Widen(const std::string& text)
 {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring result(size_t(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &result[0], size);
+    std::wstring result(text.size(), L'\0');
+    result.resize(size_t(MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &result[0], int(result.size()))));
     return result;
 }
 
 std::wstring BinFolder()
 {
     wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L'\\'));
+    const std::wstring exe(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    return exe.substr(0, exe.find_last_of(L'\\'));
 }
 
 std::wstring SystemErrorText(DWORD code)
@@ -107,7 +100,7 @@ std::wstring SystemErrorText(DWORD code)
     wchar_t* text = nullptr;
     FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result = text != nullptr ? text : L"";
+    const std::wstring result = text != nullptr ? text : L"";
     LocalFree(text);
     return result;
 }
@@ -129,27 +122,18 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
     return true;
 }
 
-bool ChildProcess::Running() const
-{
-    return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
-}
-
 bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
 {
-    if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
-        return false;
-    GetExitCodeProcess(process_, exitCode);
-    return true;
+    return process_ != nullptr && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(process_, exitCode);
 }
 
 void ChildProcess::Kill()
 {
     if (process_ == nullptr)
         return;
-    if (Running()) {
-        TerminateProcess(process_, 1);
-        WaitForSingleObject(process_, kTimeoutMs);
-    }
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, kTimeoutMs);
     CloseHandle(process_);
     process_ = nullptr;
 }
@@ -169,18 +153,10 @@ HWND WindowOf(DWORD pid, const wchar_t* className)
     return found.empty() ? nullptr : found.front();
 }
 
-DWORD ProcessOf(HWND window)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
 std::wstring ClassOf(HWND window)
 {
     wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
+    return std::wstring(name, size_t(GetClassNameW(window, name, 256)));
 }
 
 std::wstring TextOf(HWND window)
@@ -200,22 +176,17 @@ RECT RectOf(HWND window)
 
 // Wine 8 moves only its own record of the cursor, not the X pointer, for
 // input injected while another process holds a low-level mouse hook (as
-// tavrel.exe does), and a moment later reads the old place back from the X
-// pointer. SetCursorPos moves the X pointer along, and passes no low-level
-// hook, so the cursor is set a pixel aside and back once it has arrived.
-// On Windows the cursor simply stays where the input put it.
+// tavrel.exe does), and soon reads the old place back from the X pointer.
+// SetCursorPos moves the X pointer along, so the cursor is set a pixel aside
+// and back once it has arrived. On Windows it simply stays where it was put.
 bool MoveCursorTo(POINT point)
 {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
-    const bool arrived = WaitFor([&] {
-        const POINT now = CursorPos();
-        return now.x == point.x && now.y == point.y;
-    });
-    if (arrived) {
-        SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
-        SetCursorPos(point.x, point.y);
-    }
-    return arrived;
+    if (!WaitFor([&] { return CursorPos().x == point.x && CursorPos().y == point.y; }))
+        return false;
+    SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
+    SetCursorPos(point.x, point.y);
+    return true;
 }
 
 POINT CursorPos()
@@ -256,8 +227,7 @@ ScreenCapture::ScreenCapture(const RECT& region) : region_(region)
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, region.left, region.top, SRCCOPY | CAPTUREBLT);
@@ -271,9 +241,8 @@ ScreenCapture::ScreenCapture(const RECT& region) : region_(region)
 
 COLORREF ScreenCapture::At(int x, int y) const
 {
-    const uint32_t pixel =
-        pixels_[size_t(y - region_.top) * size_t(region_.right - region_.left) + size_t(x - region_.left)];
-    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+    const uint32_t pixel = pixels_[size_t(y - region_.top) * size_t(region_.right - region_.left) + size_t(x - region_.left)];
+    return RGB(pixel >> 16, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
 bool ScreenCapture::Save(const std::wstring& path, POINT cursor) const
@@ -312,24 +281,23 @@ std::vector<uint8_t> ReadBytes(const std::wstring& path)
     std::vector<uint8_t> bytes;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    uint8_t buffer[256];
+    uint8_t buffer[4096];
     DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
         bytes.insert(bytes.end(), buffer, buffer + read);
-    CloseHandle(file);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     return bytes;
 }
 
 bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
+    const bool ok = file != INVALID_HANDLE_VALUE &&
+                    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     return ok;
 }
 
@@ -339,27 +307,22 @@ bool RemoveTree(const std::wstring& path)
 {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName, child = path + L"\\" + name;
-            if (name == L"." || name == L"..")
-                continue;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::wstring name = found.cFileName, child = path + L"\\" + name;
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (name != L"." && name != L"..")
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveTree(child) : DeleteFileW(child.c_str());
     }
+    FindClose(search);
     return RemoveDirectoryW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
            GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
-LRESULT ShellControl(HWND progman, unsigned command, LPARAM argument)
+LRESULT ShellControl(unsigned command, LPARAM argument)
 {
     static const UINT message = RegisterWindowMessageW(standin_shell::kControlMessageName);
     DWORD_PTR result = 0;
+    HWND progman = FindWindowW(L"Progman", nullptr);
     if (progman == nullptr ||
         !SendMessageTimeoutW(progman, message, command, argument, SMTO_ABORTIFHUNG, 15000, &result))
         return 0;

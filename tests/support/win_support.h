@@ -17,17 +17,15 @@ namespace ws {
 constexpr DWORD kTimeoutMs = 10000;
 
 // Polls the condition until it holds or the time is up, and returns its
-// last answer. The calling thread's messages are handled meanwhile.
+// last answer; the calling thread's messages are handled meanwhile.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs);
-// Handles the calling thread's messages for a while: only for showing that
-// something does not happen.
+// Handles the thread's messages for a while: only to show that something
+// does not happen.
 void PumpFor(DWORD milliseconds);
 
 std::string Narrow(const std::wstring& text);
 std::wstring Widen(const std::string& text);
-// The folder of the running program, without a trailing backslash.
-std::wstring BinFolder();
-// The system's text for an error code, as a failure report appends it.
+std::wstring BinFolder();  // the running program's folder
 std::wstring SystemErrorText(DWORD code);
 
 // A process started by a test; it is killed when this object goes.
@@ -37,12 +35,11 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess() { Kill(); }
-
     bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir,
                const wchar_t* environment = nullptr);
     DWORD Id() const { return id_; }
     HANDLE Handle() const { return process_; }
-    bool Running() const;
+    bool Running() const { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
     void Kill();
 
@@ -51,12 +48,10 @@ private:
     DWORD id_ = 0;
 };
 
-// Every window of a process of the given class (any class when null): the
-// top-level ones and their children at any depth, also those inside another
-// process's windows.
+// Every window of a process of a class (any when null): top-level ones and
+// their children, also those inside another process's windows.
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className = nullptr);
 HWND WindowOf(DWORD pid, const wchar_t* className);
-DWORD ProcessOf(HWND window);
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
 RECT RectOf(HWND window);
@@ -68,13 +63,12 @@ void SendMouse(DWORD flags, POINT at = {0, 0});
 void PressKey(WORD virtualKey);
 void TypeText(const std::wstring& text);
 
-// A copy of a region of the screen.
 class ScreenCapture {
 public:
     explicit ScreenCapture(const RECT& region);
     COLORREF At(int x, int y) const;
-    // Writes the capture as a BMP file, with a small red cross where the
-    // cursor is, since screen captures leave the cursor out.
+    // A BMP file of the capture, with a small red cross where the cursor
+    // is, since screen captures leave the cursor out.
     bool Save(const std::wstring& path, POINT cursor) const;
 
 private:
@@ -87,8 +81,8 @@ std::vector<uint8_t> ReadBytes(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool RemoveTree(const std::wstring& path);
 
-// Sends one of the stand-in shell's steering commands to its "Progman";
-// 0 when it does not answer.
-LRESULT ShellControl(HWND progman, unsigned command, LPARAM argument = 0);
+// Sends a steering command to the stand-in shell's "Progman"; 0 when it
+// does not answer.
+LRESULT ShellControl(unsigned command, LPARAM argument = 0);
 
 } // namespace ws

@@ -49,9 +49,9 @@ HWND FindSettingsDialog(DWORD pid)
 
 // Clicks the tray icon through the stand-in's notification area and
 // chooses an item of the menu by its mnemonic key.
-bool ChooseMenuItem(HWND progman, DWORD pid, WORD key)
+bool ChooseMenuItem(DWORD pid, WORD key)
 {
-    ShellControl(progman, standin_shell::kCommandPostIconMessage, WM_RBUTTONUP);
+    ShellControl(standin_shell::kCommandPostIconMessage, WM_RBUTTONUP);
     if (!WaitFor([&] { return WindowOf(pid, L"#32768") != nullptr; }))
         return false;
     PressKey(key);
@@ -78,9 +78,8 @@ int wmain(int argc, wchar_t** argv)
     WriteBytes(program + L"\\tavrel.dat", std::vector<uint8_t>(bytes, bytes + kSettingsFileSize));
 
     ChildProcess shell, tavrel;
-    HWND progman = nullptr;
     if (!shell.Start(BinFolder() + L"\\standin_shell.exe", standin_shell::kOptionGradient, BinFolder()) ||
-        !WaitFor([&] { return ShellControl(progman = FindWindowW(L"Progman", nullptr), standin_shell::kCommandQueryReady) == 1; })) {
+        !WaitFor([&] { return ShellControl(standin_shell::kCommandQueryReady) == 1; })) {
         std::fprintf(stderr, "the stand-in shell did not start\n");
         return 1;
     }
@@ -99,7 +98,7 @@ int wmain(int argc, wchar_t** argv)
         ScreenCapture(kFrame).Save(out + name, p);
     }
 
-    if (ChooseMenuItem(progman, tavrel.Id(), 'S')) {
+    if (ChooseMenuItem(tavrel.Id(), 'S')) {
         HWND dialog = nullptr;
         if (WaitFor([&] { return (dialog = FindSettingsDialog(tavrel.Id())) != nullptr; })) {
             PumpFor(800);
@@ -108,10 +107,10 @@ int wmain(int argc, wchar_t** argv)
             WaitFor([&] { return FindSettingsDialog(tavrel.Id()) == nullptr; });
         }
     }
-    ChooseMenuItem(progman, tavrel.Id(), 'Q');
+    ChooseMenuItem(tavrel.Id(), 'Q');
     DWORD code = 1;
     tavrel.WaitForExit(kTimeoutMs, &code);
-    PostMessageW(progman, WM_CLOSE, 0, 0);
+    PostMessageW(FindWindowW(L"Progman", nullptr), WM_CLOSE, 0, 0);
     shell.WaitForExit(kTimeoutMs, nullptr);
     std::printf("%d frames, exit code of tavrel.exe %lu\n", frame, static_cast<unsigned long>(code));
     return code == 0 ? 0 : 1;
