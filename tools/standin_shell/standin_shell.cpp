@@ -85,6 +85,7 @@ struct ShellState {
     HWND tray;
     std::vector<TrayIcon> icons;
     long answerDelay;          // milliseconds, or kAnswerNever
+    long answerLate;           // milliseconds the sender of 0x052C is held
     UINT controlMessage;
     RECT screen;               // the virtual screen
     HWND progman;
@@ -130,7 +131,16 @@ bool ParseCommandLine()
     if (!args)
         return false;
     bool ok = true;
-    const size_t delayPrefixLength = wcslen(kOptionAnswerDelayPrefix);
+    // A number of milliseconds after the option's prefix, up to an hour.
+    auto milliseconds = [&ok](const wchar_t* arg, const wchar_t* prefix, long& value) {
+        if (wcsncmp(arg, prefix, wcslen(prefix)) != 0)
+            return false;
+        const wchar_t* digits = arg + wcslen(prefix);
+        wchar_t* end = nullptr;
+        value = wcstol(digits, &end, 10);
+        ok = *digits >= L'0' && *digits <= L'9' && *end == L'\0' && value >= 0 && value <= 3600000;
+        return true;
+    };
     for (int i = 1; i < count && ok; ++i) {
         const wchar_t* arg = args[i];
         if (wcscmp(arg, kOptionLayoutClassic) == 0) {
@@ -147,14 +157,8 @@ bool ParseCommandLine()
             g_shell.gradient = true;
         } else if (wcscmp(arg, kOptionHold) == 0) {
             g_shell.hold = true;
-        } else if (wcsncmp(arg, kOptionAnswerDelayPrefix, delayPrefixLength) == 0) {
-            const wchar_t* digits = arg + delayPrefixLength;
-            wchar_t* end = nullptr;
-            const long value = wcstol(digits, &end, 10);
-            ok = *digits >= L'0' && *digits <= L'9' && *end == L'\0' && value >= 0 &&
-                 value <= 3600000;
-            g_shell.answerDelay = value;
-        } else {
+        } else if (!milliseconds(arg, kOptionAnswerDelayPrefix, g_shell.answerDelay) &&
+                   !milliseconds(arg, kOptionAnswerLatePrefix, g_shell.answerLate)) {
             ok = false;
         }
     }
@@ -354,6 +358,7 @@ void RequestLayer()
         g_shell.layout == Layout::NewerNoRedirection)
         return;
     if (g_shell.answerDelay == 0) {
+        Sleep(DWORD(g_shell.answerLate));
         BuildLayer();
         return;
     }

@@ -51,6 +51,10 @@ inline constexpr wchar_t kOptionNoAnswer[] = L"--no-answer";
 // Followed directly by a decimal number of milliseconds: 0x052C is
 // acknowledged at once, and the layer appears that long afterwards.
 inline constexpr wchar_t kOptionAnswerDelayPrefix[] = L"--answer-delay=";
+// Followed directly by a decimal number of milliseconds: 0x052C is answered
+// that late, with the layer built before the sender's call returns, as by a
+// shell too busy to answer at once.
+inline constexpr wchar_t kOptionAnswerLatePrefix[] = L"--answer-late=";
 // The wallpaper layer exists from the start, as after an earlier 0x052C.
 inline constexpr wchar_t kOptionWithLayer[] = L"--with-layer";
 // Paints a vertical gradient instead of the solid wallpaper, for showing the
