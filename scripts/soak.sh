@@ -2,7 +2,7 @@
 # `make soak`: the long runs of tests/soak/soak.cpp, on the 32-bit build
 # where this machine can run it, else on the 64-bit one: a million mouse
 # moves at each of two sizes, 200 shell restarts, 50 openings of the
-# settings and the bad settings files. About an hour.
+# settings and the bad settings files. One to two hours.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/machine.sh"
