@@ -3,12 +3,12 @@
 #include "app/app_state.h"
 #include "app/class_names.h"
 #include "app/startup.h"
+#include "app/window_messages.h"
 #include "eyes/cursor_hook.h"
 #include "eyes/eye_window.h"
 
 namespace {
 
-constexpr UINT kSecondStart = WM_APP + 1;
 constexpr DWORD kProgmanRetryDelay = 1000;
 
 // A second start wakes the running instance, which brings its open settings

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "app/report_error.h"
+#include "app/window_messages.h"
 #include "eyes/eye_renderer.h"
 #include "eyes/point_scale.h"
 

@@ -1,10 +1,6 @@
 #pragma once
 #include <windows.h>
 
-// Posted by the hook thread to MainWindow when the cursor has moved and no
-// such wake-up is pending yet. Modal loops deliver it too.
-constexpr UINT kCursorMoved = WM_APP + 2;
-
 // The timer on MainWindow that draws the newest point once the GUI thread
 // has rested after a frame; the re-attach timers have ids 1 to 3.
 constexpr UINT_PTR kFrameTimer = 4;

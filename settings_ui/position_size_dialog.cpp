@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "app/report_error.h"
+#include "app/window_messages.h"
 #include "res/resource_ids.h"
 #include "settings_ui/drag_window.h"
 #include "settings_ui/number_input.h"
@@ -180,7 +181,7 @@ INT_PTR HandlePositionSizeMessage(HWND dialog, UINT message, WPARAM wParam)
         return 0;
     case WM_COMMAND:
         return OnCommand(dialog, wParam);
-    case WM_APP:
+    case kCloseRequest:
         EndDialogOnCloseRequest(dialog);
         return 0;
     }

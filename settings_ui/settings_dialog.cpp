@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/settings_file.h"
+#include "app/window_messages.h"
 #include "eyes/eye_renderer.h"
 #include "res/resource_ids.h"
 #include "settings_ui/change_bits.h"
@@ -232,7 +233,7 @@ INT_PTR HandleSettingsMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
         OnCommand(dialog, LOWORD(wParam));
         return FALSE;
-    case WM_APP:
+    case kCloseRequest:
         EndDialogOnCloseRequest(dialog);
         return 0;
     }

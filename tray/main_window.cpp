@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "app/report_error.h"
+#include "app/window_messages.h"
 #include "eyes/cursor_hook.h"
 #include "eyes/eye_window.h"
 #include "res/resource_ids.h"
@@ -11,12 +12,6 @@
 #include "tray/work_window.h"
 
 namespace {
-
-// At MainWindow, WM_APP is the tray icon's callback; posted to an open
-// dialog, the same number asks it to close and end with 2.
-constexpr UINT kTrayCallback = WM_APP;
-constexpr UINT kCloseRequest = WM_APP;
-constexpr UINT kSecondStart = WM_APP + 1;
 
 // Left-aligned and top-aligned at the cursor, either button chooses, and the
 // chosen id comes back as the result instead of as a message.

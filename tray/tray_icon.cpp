@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "app/report_error.h"
+#include "app/window_messages.h"
 #include "res/resource_ids.h"
 
 namespace {
@@ -18,10 +19,6 @@ static_assert(kTrayIconRecordSize == (sizeof(void*) == 8 ? 976 : 956), "the head
 
 constexpr UINT kTrayIconId = 1;
 
-// The icon's callback: lParam is the mouse message itself, since no
-// NIM_SETVERSION is sent.
-constexpr UINT kTrayCallbackMessage = WM_APP;
-
 void FillTrayIcon()
 {
     NOTIFYICONDATAW& icon = g_app.TrayIcon;
@@ -30,7 +27,7 @@ void FillTrayIcon()
     icon.hWnd = g_app.MainWindow;
     icon.uID = kTrayIconId;
     icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    icon.uCallbackMessage = kTrayCallbackMessage;
+    icon.uCallbackMessage = kTrayCallback;
     icon.hIcon = g_app.hAppIcon;
     wcsncpy(icon.szTip, kAppCaption, sizeof(icon.szTip) / sizeof(icon.szTip[0]) - 1);
 }

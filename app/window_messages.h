@@ -1,0 +1,19 @@
+#pragma once
+#include <windows.h>
+
+// The program's own window messages, each numbered only here.
+
+// At MainWindow: the tray icon's callback, whose lParam is the mouse
+// message itself since no NIM_SETVERSION is sent.
+constexpr UINT kTrayCallback = WM_APP;
+
+// Posted to an open dialog of the settings: close, and end with 2. It shares
+// its number with the tray callback, which only MainWindow receives.
+constexpr UINT kCloseRequest = WM_APP;
+
+// Sent to the running instance's MainWindow by a second start.
+constexpr UINT kSecondStart = WM_APP + 1;
+
+// Posted by the hook thread to MainWindow when the cursor has moved and no
+// such wake-up is pending yet. Modal loops deliver it too.
+constexpr UINT kCursorMoved = WM_APP + 2;
