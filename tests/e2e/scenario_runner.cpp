@@ -371,7 +371,7 @@ void Runner::Run(const Words& w)
             StartShell(w);
         }
     } else if (c == "file") {
-        // "file none|folder|readonly|lock|tmp", or a record "file X Y W H
+        // "file none|folder|readonly|lock|unlock|tmp", or a record "file X Y W H
         // OUTLINE WHITE PUPIL [tag=HEX] [size=N]" written as tavrel.dat.
         const std::wstring path = File(L"tavrel.dat");
         if (w[1] == "none") {
@@ -382,6 +382,9 @@ void Runner::Run(const Words& w)
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
         } else if (w[1] == "lock") {
             lock_ = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        } else if (w[1] == "unlock") {
+            CloseHandle(lock_);
+            lock_ = INVALID_HANDLE_VALUE;
         } else if (w[1] == "tmp") {
             WriteBytes(File(L"tavrel.tmp"), {1, 2, 3});
         } else {
