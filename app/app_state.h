@@ -59,6 +59,7 @@ struct AppState {
     HWND hookWakeTarget;                   // hook thread: MainWindow, fixed before the thread starts
     std::atomic<uint64_t> latestHookPoint; // hook thread: the newest cursor point, x in the low half
     std::atomic<bool> hookWakePending;     // hook thread: a wake-up is posted and not yet handled
+    LONGLONG counterFrequency;             // performance-counter ticks a second, read once at the start
     LONGLONG lastFrameCost;                // performance-counter ticks the last frame drawn took
     LONGLONG lastFrameEnd;                 // when it ended
     bool frameTimerPending;                // the frame timer runs: the thread rests after a frame

@@ -111,6 +111,9 @@ DWORD WINAPI HookThreadProc(void* ready)
 bool StartCursorTracking()
 {
     LoadPointConversions();
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    g_app.counterFrequency = frequency.QuadPart;
     g_app.hookWakeTarget = g_app.MainWindow;
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (ready != nullptr)
@@ -161,12 +164,11 @@ void DrawLatestCursor()
     g_app.hookWakePending.store(false);
     if (g_app.frameTimerPending || g_app.EyeWindow == nullptr)
         return;
-    LARGE_INTEGER now, frequency;
+    LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
     const LONGLONG rested = now.QuadPart - g_app.lastFrameEnd;
     if (rested < g_app.lastFrameCost) {
-        const UINT wait = UINT((g_app.lastFrameCost - rested) * 1000 / frequency.QuadPart) + 1;
+        const UINT wait = UINT((g_app.lastFrameCost - rested) * 1000 / g_app.counterFrequency) + 1;
         g_app.frameTimerPending = SetTimer(g_app.MainWindow, kFrameTimer, wait, nullptr) != 0;
         if (g_app.frameTimerPending)
             return;

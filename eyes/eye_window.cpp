@@ -26,9 +26,11 @@ constexpr LONG kPopupAndChildBits = 0x3FFFFFFF;
 bool FindLayerAboveProgman()
 {
     g_app.DesktopHost = GetWindow(g_app.ProgmanWindow, GW_HWNDPREV);
+    if (g_app.DesktopHost == nullptr)
+        return false;
     DWORD owner = 0;
     GetWindowThreadProcessId(g_app.DesktopHost, &owner);
-    if (g_app.DesktopHost == nullptr || owner == GetCurrentProcessId())
+    if (owner == GetCurrentProcessId())
         return false;
     HWND iconLayer = GetWindow(g_app.DesktopHost, GW_HWNDPREV);
     return iconLayer != nullptr && FindWindowExW(iconLayer, nullptr, kDefViewClassName, nullptr) != nullptr;
