@@ -45,6 +45,8 @@ target_compile_options(tavrel PRIVATE ${TAVREL_WARNINGS})
 # which a test makes a chosen system call fail, throw or end the process.
 add_library(tavrel_seam_calls STATIC tests/seams/seams.cpp)
 target_link_libraries(tavrel_seam_calls PUBLIC ${TAVREL_WIN_LIBS})
+target_include_directories(tavrel_seam_calls PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(tavrel_seam_calls PRIVATE ${TAVREL_WARNINGS})
 add_executable(tavrel_seams WIN32 app/main.cpp res/tavrel.rc ${TAVREL_WIN_SOURCES})
 target_include_directories(tavrel_seams PRIVATE ${CMAKE_BINARY_DIR}/res)
 target_compile_options(tavrel_seams PRIVATE ${TAVREL_WARNINGS}
@@ -92,7 +94,7 @@ set_tests_properties(InProcess PROPERTIES RUN_SERIAL TRUE)
 
 # End to end: each scenario of tests/e2e/*.scn is a test of its own.
 add_executable(scenarios tests/e2e/scenario_runner.cpp)
-target_link_libraries(scenarios PRIVATE win_support)
+target_link_libraries(scenarios PRIVATE win_support psapi ntdll)
 target_link_options(scenarios PRIVATE -municode)
 target_compile_options(scenarios PRIVATE ${TAVREL_WARNINGS})
 add_dependencies(scenarios tavrel tavrel_seams standin_shell)
@@ -116,15 +118,6 @@ add_test(NAME SettingsFile.BesideAnExecutableWithAVeryLongPath
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/app/long_path_wine_test.sh $<TARGET_FILE:settings_probe>
                  ${CMAKE_CROSSCOMPILING_EMULATOR})
 set_tests_properties(SettingsFile.BesideAnExecutableWithAVeryLongPath PROPERTIES RUN_SERIAL TRUE)
-
-# Long runs: `make soak`, and a short one in `make test`.
-add_executable(soak tests/soak/soak.cpp)
-target_link_libraries(soak PRIVATE win_support psapi ntdll)
-target_link_options(soak PRIVATE -municode)
-target_compile_options(soak PRIVATE ${TAVREL_WARNINGS})
-add_dependencies(soak tavrel standin_shell)
-add_test(NAME Soak.Short COMMAND soak 10000 10 10)
-set_tests_properties(Soak.Short PROPERTIES RUN_SERIAL TRUE)
 
 # `make run` without a display: the demo that writes screenshots.
 add_executable(demo_driver tools/demo/demo_driver.cpp)

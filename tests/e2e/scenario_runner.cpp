@@ -1,15 +1,10 @@
 // Carries out one scenario of a .scn file against the real tavrel.exe on
 // the stand-in shell's desktop, as a user and the shell would, and checks
-// what the screen, the windows, the files and the exit codes show.
-//
-//   scenarios.exe <file.scn> <scenario name>
-//
-// A scenario runs from its line "== Name" to the next such line; "#" starts
-// a comment. Each line is a command and its words; a word in double quotes
-// may hold spaces, "\n" for a line feed and "{N}" for the system's text for
-// error code N. Runner::Run lists the commands. Expected values are written
-// in the scenarios, never taken from the code under test.
+// what the screen, the windows, the files and the exit codes show. The
+// scenario language is described in tests/e2e/README.md.
 #include <windows.h>
+#include <psapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -125,9 +120,94 @@ Words Split(const std::string& line)
     return words;
 }
 
+// The figures of a long run that must not grow: private bytes, GDI objects
+// and USER objects of a process. Wine reports none of them for another
+// process; there the private bytes are the resident anonymous memory of its
+// Unix process, found by its command line in /proc, the GDI objects the used
+// entries of its GDI handle table, found through its process environment
+// block, and the USER objects its windows.
+struct Sample {
+    double bytes, gdi, user;
+};
+
+double UnixPrivateBytes(const std::wstring& exe)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+    double bytes = 0;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && bytes == 0; more = FindNextFileW(search, &found)) {
+        const std::wstring process = std::wstring(L"Z:\\proc\\") + found.cFileName;
+        const std::vector<uint8_t> line = ReadBytes(process + L"\\cmdline"), status = ReadBytes(process + L"\\status");
+        const std::string text(status.begin(), status.end());
+        if (Widen(std::string(line.begin(), std::find(line.begin(), line.end(), 0))) == exe &&
+            text.find("RssAnon:") != std::string::npos)
+            bytes = 1024.0 * std::atof(text.c_str() + text.find("RssAnon:") + 8);
+    }
+    FindClose(search);
+    return bytes;
+}
+
+Sample MeasureOnce(const ChildProcess& process, const std::wstring& exe)
+{
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(process.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+    Sample sample{memory.PrivateUsage != 0 ? double(memory.PrivateUsage) : UnixPrivateBytes(exe),
+                  double(GetGuiResources(process.Handle(), GR_GDIOBJECTS)),
+                  double(GetGuiResources(process.Handle(), GR_USEROBJECTS))};
+    if (sample.gdi == 0) {
+        // Each entry of the table takes 24 bytes; a used one has its type byte, at 14, set.
+        PROCESS_BASIC_INFORMATION basic{};
+        NtQueryInformationProcess(process.Handle(), ProcessBasicInformation, &basic, sizeof basic, nullptr);
+        void* table = nullptr;
+        std::vector<uint8_t> entries(0x10000 * 24);
+        const char* peb = reinterpret_cast<const char*>(basic.PebBaseAddress);
+        if (ReadProcessMemory(process.Handle(), peb + (sizeof(void*) == 8 ? 0xF8 : 0x94), &table, sizeof table, nullptr) &&
+            ReadProcessMemory(process.Handle(), table, entries.data(), entries.size(), nullptr)) {
+            for (size_t i = 14; i < entries.size(); i += 24)
+                sample.gdi += entries[i] != 0 ? 1 : 0;
+        }
+        sample.user = double(WindowsOf(process.Id()).size());
+    }
+    return sample;
+}
+
+// A frame in flight holds a few of the system's objects for a moment: the
+// least of five looks, a tenth of a second apart, counts what stays. The
+// memory is that of the last look.
+Sample Measure(const ChildProcess& process, const std::wstring& exe)
+{
+    Sample least = MeasureOnce(process, exe);
+    for (int i = 0; i < 4; ++i) {
+        PumpFor(100);
+        const Sample now = MeasureOnce(process, exe);
+        least = {now.bytes, std::min(least.gdi, now.gdi), std::min(least.user, now.user)};
+    }
+    return least;
+}
+
+// The figures of the first sample and the largest growth of each over it,
+// in per cent; whether none grew by more than 1 %.
+bool Held(const std::vector<Sample>& samples, std::string& figures)
+{
+    double worst[3] = {0, 0, 0};
+    const Sample& first = samples.front();
+    for (const Sample& s : samples) {
+        worst[0] = std::max(worst[0], 100 * (s.bytes - first.bytes) / first.bytes);
+        worst[1] = std::max(worst[1], 100 * (s.gdi - first.gdi) / first.gdi);
+        worst[2] = std::max(worst[2], 100 * (s.user - first.user) / first.user);
+    }
+    char text[128];
+    std::snprintf(text, sizeof text, "; private %.1f MB %+.2f%%, GDI %.0f %+.2f%%, USER %.0f %+.2f%%",
+                  first.bytes / 1e6, worst[0], first.gdi, worst[1], first.user, worst[2]);
+    figures += text;
+    return worst[0] <= 1 && worst[1] <= 1 && worst[2] <= 1;
+}
+
 class Runner {
 public:
     Runner();
+    bool full = false;  // long runs at their full counts
     ~Runner();
     void Run(const Words& w);
     std::string Describe();
@@ -136,10 +216,6 @@ private:
     void RunExpect(const Words& w);
     DWORD Pid() const { return tavrel_.Id(); }
     std::wstring File(const wchar_t* name) const { return folder_ + L"\\" + name; }
-    LRESULT Shell(unsigned command, LPARAM argument = 0) const
-    {
-        return ShellControl(command, argument);
-    }
     HWND Main();
     HWND Window(const std::string& name, bool wait = true);
     HWND Control(const std::string& window, const std::string& control);
@@ -148,6 +224,7 @@ private:
     void ExpectPixels(const std::vector<std::pair<POINT, COLORREF>>& samples);
     void ChooseMenuItem(WORD key);
     void Drag(POINT from, POINT to);
+    void Repeat(const Words& w);
 
     std::wstring folder_;
     ChildProcess shell_, tavrel_, second_;
@@ -156,8 +233,9 @@ private:
     HANDLE lock_ = INVALID_HANDLE_VALUE;
     HWND main_ = nullptr;
     std::vector<uint8_t> written_;
-    COLORREF white_ = 0, pupil_ = 0;
+    COLORREF pupil_ = 0;
     DWORD destroyedAt_ = 0;
+    long randomFiles_ = 0;
 };
 
 Runner::Runner() : folder_(BinFolder() + L"\\testtmp\\run" + std::to_wstring(GetCurrentProcessId()))
@@ -246,21 +324,18 @@ void Runner::StartShell(const Words& options)
     ResetEvent(hold_);
     Check(shell_.Start(BinFolder() + L"\\standin_shell.exe", arguments, BinFolder()), "the stand-in did not start");
     if (arguments.find(ss::kOptionHold) == std::wstring::npos)
-        Expect([&] { return Shell(ss::kCommandQueryReady) == 1; }, [] { return "the stand-in shell is not ready"; });
+        Expect([&] { return ShellControl(ss::kCommandQueryReady) == 1; }, [] { return "the stand-in shell is not ready"; });
 }
 
 void Runner::StartTavrel(const std::string& seams)
 {
-    std::wstring exe = File(L"tavrel.exe"), environment;
-    if (!seams.empty()) {
-        exe = File(L"tavrel_seams.exe");
+    const std::wstring exe = File(seams.empty() ? L"tavrel.exe" : L"tavrel_seams.exe");
+    if (!seams.empty())
         CopyFileW((BinFolder() + L"\\tavrel_seams.exe").c_str(), exe.c_str(), FALSE);
-        for (const wchar_t* entry = GetEnvironmentStringsW(); *entry != 0; entry += wcslen(entry) + 1)
-            environment += std::wstring(entry) + L'\0';
-        environment += L"TAVREL_SEAMS=" + Widen(seams) + L'\0';
-    }
+    // The program inherits the seams it is to use.
+    SetEnvironmentVariableW(L"TAVREL_SEAMS", seams.empty() ? nullptr : Widen(seams).c_str());
     main_ = nullptr;
-    Check(tavrel_.Start(exe, L"", folder_, seams.empty() ? nullptr : environment.c_str()), "tavrel.exe did not start");
+    Check(tavrel_.Start(exe, L"", folder_), "tavrel.exe did not start");
 }
 
 void Runner::ExpectPixels(const std::vector<std::pair<POINT, COLORREF>>& samples)
@@ -346,33 +421,63 @@ void Runner::Drag(POINT from, POINT to)
     Expect([&] { return !looping(); }, [] { return "the move or size loop did not end"; });
 }
 
+// A long run. When tavrel.exe runs as the loop begins, its figures are
+// sampled ten times along it, the first after one discarded look: the first
+// look at a process brings its GDI handle table (1.5 MB) into its memory.
+// Prints a row of figures.
+void Runner::Repeat(const Words& w)
+{
+    std::vector<Words> commands(1);
+    for (size_t i = 4; i < w.size(); ++i) {
+        if (w[i] == ";")
+            commands.emplace_back();
+        else
+            commands.back().push_back(w[i]);
+    }
+    auto once = [&] {
+        for (const Words& command : commands)
+            Run(command);
+    };
+    for (long i = 0; i < Number(w[3]); ++i)
+        once();
+    const long count = Number(full ? w[1] : w[2]);
+    const bool measured = tavrel_.Running();
+    const std::wstring exe = File(L"tavrel.exe");
+    if (measured)
+        Measure(tavrel_, exe);
+    std::vector<Sample> samples;
+    for (long i = 0; i < count; ++i) {
+        once();
+        if (measured && (i + 1) % std::max(1L, count / 10) == 0)
+            samples.push_back(Measure(tavrel_, exe));
+    }
+    std::string figures = std::to_string(count) + " rounds held";
+    const bool held = !measured || (Held(samples, figures) && tavrel_.Running());
+    std::printf("%s\n", figures.c_str());
+    Check(held, "the figures grew, or tavrel.exe ended");
+    std::fflush(stdout);
+}
+
 void Runner::Run(const Words& w)
 {
     const std::string& c = w[0];
     if (c == "shell") {
-        // "shell [classic|24h2|24h2-noredirection|no-answer|with-layer|hold|
-        // answer-delay=MS ...]" starts the stand-in; "shell release" lets
-        // a held one build its desktop; "shell restart" kills it and starts
-        // it anew; "shell destroy-layer" takes the wallpaper layer away;
-        // "shell none" keeps "start" from starting one.
         const std::string what = w.size() > 1 ? w[1] : "";
         if (what == "release") {
             SetEvent(hold_);
-            Expect([&] { return Shell(ss::kCommandQueryReady) == 1; }, [] { return "the shell did not start"; });
+            Expect([&] { return ShellControl(ss::kCommandQueryReady) == 1; }, [] { return "the shell did not start"; });
         } else if (what == "restart") {
             shell_.Kill();
             StartShell(shellOptions_);
         } else if (what == "none") {
             shellOptions_ = w;
         } else if (what == "destroy-layer") {
-            Check(Shell(ss::kCommandDestroyLayer) > 0, "there was no layer to destroy");
+            Check(ShellControl(ss::kCommandDestroyLayer) > 0, "there was no layer to destroy");
             destroyedAt_ = GetTickCount();
         } else {
             StartShell(w);
         }
     } else if (c == "file") {
-        // "file none|folder|readonly|lock|unlock|tmp", or a record "file X Y W H
-        // OUTLINE WHITE PUPIL [tag=HEX] [size=N]" written as tavrel.dat.
         const std::wstring path = File(L"tavrel.dat");
         if (w[1] == "none") {
             DeleteFileW(path.c_str());
@@ -385,6 +490,14 @@ void Runner::Run(const Words& w)
         } else if (w[1] == "unlock") {
             CloseHandle(lock_);
             lock_ = INVALID_HANDLE_VALUE;
+        } else if (w[1] == "random") {
+            // Random bytes, of a length one more each time from 0 to 64,
+            // whose first byte spoils the tag.
+            written_.clear();
+            for (long i = 0; i < randomFiles_ % 65; ++i)
+                written_.push_back(i == 0 ? 0 : uint8_t(std::rand()));
+            ++randomFiles_;
+            Check(WriteBytes(path, written_), "cannot write tavrel.dat");
         } else if (w[1] == "tmp") {
             WriteBytes(File(L"tavrel.tmp"), {1, 2, 3});
         } else {
@@ -401,11 +514,6 @@ void Runner::Run(const Words& w)
             Check(WriteBytes(path, written_), "cannot write tavrel.dat");
         }
     } else if (c == "start") {
-        // "start" the program, on a classic desktop of the stand-in unless
-        // a shell was started before; "start X Y W H OUTLINE WHITE PUPIL" writes
-        // that record first and expects the eyes it gives; "start seams
-        // SPEC" starts the test build with the seams of tests/seams; "start
-        // second" must end at once with 0 and leave the running one alone.
         if (w.size() > 1 && w[1] == "second") {
             DWORD code = 1;
             Check(second_.Start(File(L"tavrel.exe"), L"", folder_) && second_.WaitForExit(kTimeoutMs, &code) && code == 0,
@@ -430,22 +538,18 @@ void Runner::Run(const Words& w)
         SendMouse(MOUSEEVENTF_LEFTDOWN);
         SendMouse(MOUSEEVENTF_LEFTUP);
     } else if (c == "burst") {
-        // "burst N X1 Y1 X2 Y2": N moves along the line, without waiting.
         const int n = Number(w[1]), x1 = Number(w[2]), y1 = Number(w[3]), x2 = Number(w[4]), y2 = Number(w[5]);
         for (int i = 1; i <= n; ++i)
             SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK,
                       {x1 + (x2 - x1) * i / n, y1 + (y2 - y1) * i / n});
     } else if (c == "tray") {
-        // "tray up|rup" posts a button release on the icon, as the shell
-        // does; "tray down|double|move" sends the others, which must come
-        // back at once, having opened nothing.
         const std::map<std::string, LPARAM> clicks = {{"up", WM_LBUTTONUP}, {"rup", WM_RBUTTONUP},
                                                       {"down", WM_LBUTTONDOWN}, {"double", WM_LBUTTONDBLCLK},
                                                       {"move", WM_MOUSEMOVE}};
         const LPARAM click = clicks.at(w[1]), main = reinterpret_cast<LPARAM>(Main());
-        Expect([&] { return Shell(ss::kCommandQueryIcon, main) != 0; }, [] { return "there is no tray icon"; });
+        Expect([&] { return ShellControl(ss::kCommandQueryIcon, main) != 0; }, [] { return "there is no tray icon"; });
         const bool posted = click == WM_LBUTTONUP || click == WM_RBUTTONUP;
-        Check(Shell(posted ? ss::kCommandPostIconMessage : ss::kCommandSendIconMessage, click) == 1,
+        Check(ShellControl(posted ? ss::kCommandPostIconMessage : ss::kCommandSendIconMessage, click) == 1,
               "the click did not come back at once");
     } else if (c == "menu") {
         ChooseMenuItem(w[1] == "quit" ? 'Q' : (w[1] == "settings" ? 'S' : VK_ESCAPE));
@@ -461,7 +565,6 @@ void Runner::Run(const Words& w)
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         Expect([&] { return !IsWindow(box); }, [] { return "the box stays"; });
     } else if (c == "press") {
-        // "press WINDOW CONTROL": the button's command, as a click gives it.
         HWND control = Control(w[1], w[2]);
         PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
                      reinterpret_cast<LPARAM>(control));
@@ -471,22 +574,17 @@ void Runner::Run(const Words& w)
     } else if (c == "paste") {
         SendMessageW(Control(w[1], w[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Widen(w[3]).c_str()));
     } else if (c == "type") {
-        // Typed into the field, its text selected first, as keystrokes.
         HWND control = Control(w[1], w[2]);
         Run({"activate", w[1]});
         SendMessageW(GetParent(control), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
         SendMessageW(control, EM_SETSEL, 0, -1);
         TypeText(Widen(w[3]));
     } else if (c == "numeric") {
-        // "numeric X Y W H": the numeric dialog's four fields, pasted; the
-        // dialog is opened first when it is not open.
         if (Window("numeric", false) == nullptr)
             Run({"press", "settings", "numeric"});
         for (size_t i = 0; i < 4; ++i)
             Run({"paste", "numeric", kFields[i], w[1 + i]});
     } else if (c == "colour") {
-        // "colour BUTTON RRGGBB": that button's colour dialog, set to the
-        // colour through its red, green and blue fields, and confirmed.
         Run({"press", "settings", w[1]});
         HWND dialog = Window("colour");
         const COLORREF colour = Colour(w[2]);
@@ -503,8 +601,6 @@ void Runner::Run(const Words& w)
     } else if (c == "drag") {
         Drag({Number(w[1]), Number(w[2])}, {Number(w[3]), Number(w[4])});
     } else if (c == "send") {
-        // "send eye|drag close|altf4", "send main workarea": what other
-        // programs and the system send.
         HWND target = w[1] == "main" ? Main() : Window(w[1]);
         if (w[2] == "workarea")
             SendMessageW(target, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
@@ -512,12 +608,13 @@ void Runner::Run(const Words& w)
             PostMessageW(target, w[2] == "close" ? WM_CLOSE : WM_SYSCOMMAND, SC_CLOSE, 0);
         PumpFor(300);
     } else if (c == "move") {
-        // "move eye|drag X Y W H": SetWindowPos from another program.
         HWND window = Window(w[1]);
         POINT at{Number(w[2]), Number(w[3])};
         if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)
             ScreenToClient(GetParent(window), &at);
         SetWindowPos(window, nullptr, at.x, at.y, Number(w[4]), Number(w[5]), SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (c == "repeat") {
+        Repeat(w);
     } else if (c == "pause") {
         PumpFor(DWORD(Number(w[1])));
     } else if (c == "expect") {
@@ -531,12 +628,8 @@ void Runner::RunExpect(const Words& w)
 {
     const std::string& what = w[1];
     if (what == "eyes") {
-        // "expect eyes X Y W H OUTLINE WHITE PUPIL": the eye window at the
-        // rectangle, the outline at its sides and the wallpaper in its
-        // corners, between the eyes and around it.
         const int x = Number(w[2]), y = Number(w[3]), width = Number(w[4]), height = Number(w[5]);
         const COLORREF outline = Colour(w[6]), paper = ss::kWallpaperColor;
-        white_ = Colour(w[7]);
         pupil_ = Colour(w[8]);
         const RECT expected = {x, y, x + width, y + height};
         RECT r{};
@@ -548,37 +641,31 @@ void Runner::RunExpect(const Words& w)
                       {{x - 3, middle}, paper}, {{x + width + 2, middle}, paper}});
     } else if (what == "no-eyes") {
         Expect([&] { return Window("eye", false) == nullptr; }, [] { return "the eyes are still shown"; });
-    } else if (what == "pupils" || what == "white" || what == "colour") {
-        // "expect pupils X1 Y1 X2 Y2": the pupils' colour at the two points;
-        // "expect white X Y", "expect colour X Y RRGGBB": one point.
-        std::vector<std::pair<POINT, COLORREF>> samples{{{Number(w[2]), Number(w[3])}, what == "pupils" ? pupil_ : white_}};
-        if (what == "pupils")
-            samples.push_back({{Number(w[4]), Number(w[5])}, pupil_});
+    } else if (what == "pupils" || what == "colour") {
+        const POINT first{Number(w[2]), Number(w[3])};
         if (what == "colour")
-            samples[0].second = Colour(w[4]);
-        ExpectPixels(samples);
-    } else if (what == "eye-host") {
-        // "classic": a child of the layer directly above Progman, below a
-        // window holding the icon view; "newer": among Progman's children,
-        // directly below the icon view.
-        HWND eye = Window("eye"), progman = FindWindowW(L"Progman", nullptr), parent = GetAncestor(eye, GA_PARENT);
-        if (w[2] == "classic")
-            Check(parent == GetWindow(progman, GW_HWNDPREV) && parent == HWND(Shell(ss::kCommandQueryLayer)) &&
-                      FindWindowExW(GetWindow(parent, GW_HWNDPREV), nullptr, L"SHELLDLL_DefView", nullptr),
-                  "the eyes are not in the layer above Progman");
+            ExpectPixels({{first, Colour(w[4])}});
         else
-            Check(parent == progman && ClassOf(GetWindow(eye, GW_HWNDPREV)) == L"SHELLDLL_DefView",
-                  "the eyes are not right below the icon view among Progman's children");
+            ExpectPixels({{first, pupil_}, {{Number(w[4]), Number(w[5])}, pupil_}});
+    } else if (what == "eye-host") {
+        Expect(
+            [&] {
+                HWND eye = Window("eye", false), progman = FindWindowW(L"Progman", nullptr);
+                HWND parent = GetAncestor(eye, GA_PARENT);
+                if (w[2] == "classic")
+                    return eye != nullptr && parent == GetWindow(progman, GW_HWNDPREV) &&
+                           parent == HWND(ShellControl(ss::kCommandQueryLayer)) &&
+                           FindWindowExW(GetWindow(parent, GW_HWNDPREV), nullptr, L"SHELLDLL_DefView", nullptr);
+                return eye != nullptr && parent == progman && ClassOf(GetWindow(eye, GW_HWNDPREV)) == L"SHELLDLL_DefView";
+            },
+            [&] { return "the eyes are not in the " + w[2] + " place"; });
     } else if (what == "prompt") {
-        // "expect prompt N LOW HIGH": the Nth request for the layer since it
-        // was destroyed came between LOW and HIGH ms after.
-        const LRESULT at = Shell(ss::kCommandQueryPromptTime, Number(w[2]));
+        const LRESULT at = ShellControl(ss::kCommandQueryPromptTime, Number(w[2]));
         Check(at >= Number(w[3]) && at < Number(w[4]), Text("request %ld came %ld ms after the loss", Number(w[2]), long(at)));
     } else if (what == "prompts") {
-        Check(Shell(ss::kCommandQueryPromptCount) == Number(w[2]),
-              Text("%ld requests for the layer", long(Shell(ss::kCommandQueryPromptCount))));
+        Check(ShellControl(ss::kCommandQueryPromptCount) == Number(w[2]),
+              Text("%ld requests for the layer", long(ShellControl(ss::kCommandQueryPromptCount))));
     } else if (what == "back-within") {
-        // The eyes are back that many ms after the layer was destroyed.
         const DWORD limit = DWORD(Number(w[2]));
         Expect([&] { return Window("eye", false) != nullptr; }, [] { return "the eyes are not back"; }, limit);
         Check(GetTickCount() - destroyedAt_ < limit, "the eyes came back too late");
@@ -588,18 +675,17 @@ void Runner::RunExpect(const Words& w)
         DWORD code = 0xFFFF;
         Check(tavrel_.WaitForExit(30000, &code), "tavrel.exe is still running");
         Check(code == DWORD(Number(w[2])), Text("tavrel.exe ended with %ld", long(code)));
-        Check(code != 0 || main_ == nullptr || Shell(ss::kCommandQueryIcon, LPARAM(main_)) == 0, "the icon stays");
+        Check(code != 0 || main_ == nullptr || ShellControl(ss::kCommandQueryIcon, LPARAM(main_)) == 0, "the icon stays");
+    } else if (what == "cursor") {
+        Expect([&] { return CursorPos().x == Number(w[2]) && CursorPos().y == Number(w[3]); }, [] { return "the cursor lags"; });
     } else if (what == "running") {
         Check(tavrel_.Running(), "tavrel.exe has ended");
     } else if (what == "icon") {
-        // The stand-in's kIcon* bits for the icon of the main window.
-        Expect([&] { return Shell(ss::kCommandQueryIcon, reinterpret_cast<LPARAM>(Main())) == Number(w[2]); },
-               [&] { return Text("the tray icon's bits are %ld", long(Shell(ss::kCommandQueryIcon, LPARAM(Main())))); });
+        Expect([&] { return ShellControl(ss::kCommandQueryIcon, reinterpret_cast<LPARAM>(Main())) == Number(w[2]); },
+               [&] { return Text("the tray icon's bits are %ld", long(ShellControl(ss::kCommandQueryIcon, LPARAM(Main())))); });
     } else if (what == "no-icons") {
-        Check(Shell(ss::kCommandPostIconMessage, 0) == 0, "the notification area holds an icon");
+        Check(ShellControl(ss::kCommandPostIconMessage, 0) == 0, "the notification area holds an icon");
     } else if (what == "windows") {
-        // "expect windows work|drag|dialog N": how many of tavrel's windows
-        // of that class there are.
         const std::wstring cls = w[2] == "work" ? kWorkClass : (w[2] == "drag" ? kDragClass : L"#32770");
         Expect([&] { return int(WindowsOf(Pid(), cls.c_str()).size()) == Number(w[3]); },
                [&] { return Text("%ld windows", long(WindowsOf(Pid(), cls.c_str()).size())); });
@@ -610,26 +696,19 @@ void Runner::RunExpect(const Words& w)
                             std::abs((r = RectOf(menu)).left - Number(w[2])) <= 1 && std::abs(r.top - Number(w[3])) <= 1; },
                [&] { return "the menu is at " + RectText(r); });
     } else if (what == "box") {
-        // "expect box OWNER TEXT": a message box with the caption "Tavrel",
-        // owned by that window ("none": by no window).
         HWND box = Window("box");
         std::string text;
         Expect([&] { return TextOf(box) == L"Tavrel" && (text = Narrow(TextOf(GetDlgItem(box, 0xFFFF)))) == w[3]; },
                [&] { return "the box says \"" + text + "\""; });
         Check(GetWindow(box, GW_OWNER) == (w[2] == "none" ? nullptr : Window(w[2])), "the box has another owner");
-    } else if (what == "no-box") {
-        PumpFor(300);
-        Check(Window("box", false) == nullptr, "a message box is open");
     } else if (what == "open") {
         Window(w[2]);
     } else if (what == "closed") {
         Expect([&] { return Window(w[2], false) == nullptr; }, [&] { return "the " + w[2] + " window is open"; });
     } else if (what == "fields") {
-        // "expect fields WINDOW X Y WIDTH HEIGHT": the four value fields.
         for (size_t i = 0; i < 4; ++i)
             RunExpect({"expect", "text", w[2], kFields[i], w[3 + i]});
     } else if (what == "text" || what == "title") {
-        // "expect text WINDOW CONTROL TEXT", "expect title WINDOW TEXT".
         std::string text;
         Expect([&] { return (text = Narrow(TextOf(what == "text" ? Control(w[2], w[3]) : Window(w[2])))) == w.back(); },
                [&] { return "it says \"" + text + "\""; });
@@ -658,7 +737,6 @@ void Runner::RunExpect(const Words& w)
         Expect([&] { return GetWindow(Window(w[2]), GW_HWNDPREV) == Window(w[3]); },
                [&] { return "the " + w[2] + " window is not right below the " + w[3] + " window"; });
     } else if (what == "owner") {
-        // "expect owner WINDOW none|work": unowned, or owned by a work window.
         Expect([&] { HWND owner = GetWindow(Window(w[2]), GW_OWNER);
                      return w[3] == "none" ? owner == nullptr : ClassOf(owner) == kWorkClass; },
                [&] { return "the " + w[2] + " window has another owner"; });
@@ -678,8 +756,6 @@ void Runner::RunExpect(const Words& w)
                              i == 0 ? Colour(w[2]) : RGB(0, 0, 0)});
         ExpectPixels(boxes);
     } else if (what == "file") {
-        // "expect file none|same|tmp|tmp-none|X Y W H OUTLINE WHITE PUPIL":
-        // the bytes of tavrel.dat, or whether tavrel.tmp is there.
         if (w[2] == "tmp" || w[2] == "tmp-none") {
             const bool there = GetFileAttributesW(File(L"tavrel.tmp").c_str()) != INVALID_FILE_ATTRIBUTES;
             Check(there == (w[2] == "tmp"), there ? "tavrel.tmp is there" : "tavrel.tmp is missing");
@@ -719,27 +795,21 @@ std::vector<std::pair<int, std::string>> ReadScenario(const std::string& path, c
 
 int wmain(int argc, wchar_t** argv)
 {
-    std::string path = argc == 3 ? Narrow(argv[1]) : "";
-    if (!path.empty() && path[0] == '/') {
-        for (char& c : path)
-            c = c == '/' ? '\\' : c;
-        path = "Z:" + path;
-    }
-    const std::vector<std::pair<int, std::string>> lines = ReadScenario(path, argc == 3 ? Narrow(argv[2]) : "");
+    const bool usage = argc == 3 || (argc == 4 && std::wstring(argv[3]) == L"full");
+    const std::string path = usage ? Narrow(argv[1]) : "";
+    const std::vector<std::pair<int, std::string>> lines = ReadScenario(path, usage ? Narrow(argv[2]) : "");
     if (lines.empty()) {
-        std::fprintf(stderr, "usage: scenarios <file.scn> <scenario>, with a scenario of that name in the file\n");
+        std::fprintf(stderr, "usage: scenarios <file.scn> <scenario> [full], with a scenario of that name\n");
         return 2;
     }
     Runner runner;
+    runner.full = argc == 4;
     for (const auto& line : lines) {
         try {
             runner.Run(Split(line.second));
         } catch (const std::exception& failure) {
-            // What the screen showed then, for a look afterwards.
-            const std::wstring picture = BinFolder() + L"\\testtmp\\" + argv[2] + L".bmp";
-            ScreenCapture({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}).Save(picture, CursorPos());
-            std::fprintf(stderr, "%s:%d: %s\n  %s\n  the screen: %s\n  %s\n", path.c_str(), line.first,
-                         line.second.c_str(), failure.what(), Narrow(picture).c_str(), runner.Describe().c_str());
+            std::fprintf(stderr, "%s:%d: %s\n  %s\n  the cursor at (%ld, %ld); %s\n", path.c_str(), line.first,
+                         line.second.c_str(), failure.what(), CursorPos().x, CursorPos().y, runner.Describe().c_str());
             return 1;
         }
     }
