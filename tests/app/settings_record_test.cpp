@@ -60,14 +60,6 @@ TEST(DecodeSettings, AppliesTheFileRules)
     }
 }
 
-TEST(EncodeSettings, WritesTheTagAndTheFieldsLittleEndianInOrder)
-{
-    uint8_t bytes[kSettingsFileSize];
-    EncodeSettings({ 0, -500, 7, 315, 200, 0x00A1B2C3, 0x00FFFFFF, 0x00010203 }, bytes);
-    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 32),
-              Bytes({ 0x0001AA2A, uint32_t(-500), 7, 315, 200, 0x00A1B2C3, 0x00FFFFFF, 0x00010203 }));
-}
-
 TEST(FileBeside, TakesTheExecutablesFolder)
 {
     EXPECT_EQ(FileBeside(L"D:\\apps\\eyes\\prog.exe", kSettingsFileName), L"D:\\apps\\eyes\\tavrel.dat");

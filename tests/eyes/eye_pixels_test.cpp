@@ -4,14 +4,6 @@
 
 #include "eyes/eye_pixels.h"
 
-TEST(ColorRefToArgb, IsOpaqueWithRedAndBlueExchanged)
-{
-    const uint32_t cases[][2] = { { 0x00FFFFFF, 0xFFFFFFFF }, { 0x000000FF, 0xFFFF0000 }, { 0x00804020, 0xFF204080 },
-                                  { 0x00000000, 0xFF000000 }, { 0x00FF0000, 0xFF0000FF } };
-    for (const auto& c : cases)
-        EXPECT_EQ(ColorRefToArgb(c[0]), c[1]) << std::hex << c[0];
-}
-
 TEST(RecolourMaskPixel, PremultipliesTheOutlineColourByCoverage)
 {
     // Mask pixel, outline colour, recoloured pixel. Outside the shapes is

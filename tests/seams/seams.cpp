@@ -4,8 +4,8 @@
 // when one is given) fails with the error code (8, not enough memory, by
 // default), throws std::bad_alloc, or ends the process at once with exit
 // code 99, as a crash or a killed process would.
-#include <windows.h>
-#include <commdlg.h>
+#define TAVREL_SEAMS_DEFINED_HERE
+#include "tests/seams/seams.h"
 
 #include <cstdlib>
 #include <cwchar>
@@ -68,63 +68,11 @@ bool Hit(const char* call, const wchar_t* subject)
 
 } // namespace
 
-HANDLE WINAPI SeamCreateFileW(LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g)
-{
-    return Hit("CreateFileW", a) ? INVALID_HANDLE_VALUE : CreateFileW(a, b, c, d, e, f, g);
-}
-
-BOOL WINAPI SeamWriteFile(HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e)
-{
-    return Hit("WriteFile", nullptr) ? FALSE : WriteFile(a, b, c, d, e);
-}
-
-BOOL WINAPI SeamFlushFileBuffers(HANDLE a)
-{
-    return Hit("FlushFileBuffers", nullptr) ? FALSE : FlushFileBuffers(a);
-}
-
-BOOL WINAPI SeamReplaceFileW(LPCWSTR a, LPCWSTR b, LPCWSTR c, DWORD d, LPVOID e, LPVOID f)
-{
-    return Hit("ReplaceFileW", a) ? FALSE : ReplaceFileW(a, b, c, d, e, f);
-}
-
-BOOL WINAPI SeamMoveFileExW(LPCWSTR a, LPCWSTR b, DWORD c)
-{
-    return Hit("MoveFileExW", a) ? FALSE : MoveFileExW(a, b, c);
-}
-
-BOOL WINAPI SeamDeleteFileW(LPCWSTR a)
-{
-    return Hit("DeleteFileW", a) ? FALSE : DeleteFileW(a);
-}
-
-HWND WINAPI SeamCreateWindowExW(DWORD a, LPCWSTR b, LPCWSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j,
-                                HINSTANCE k, LPVOID l)
-{
-    return Hit("CreateWindowExW", b) ? nullptr : CreateWindowExW(a, b, c, d, e, f, g, h, i, j, k, l);
-}
-
-HBITMAP WINAPI SeamCreateDIBSection(HDC a, const BITMAPINFO* b, UINT c, void** d, HANDLE e, DWORD f)
-{
-    return Hit("CreateDIBSection", nullptr) ? nullptr : CreateDIBSection(a, b, c, d, e, f);
-}
-
-HBITMAP WINAPI SeamCreateCompatibleBitmap(HDC a, int b, int c)
-{
-    return Hit("CreateCompatibleBitmap", nullptr) ? nullptr : CreateCompatibleBitmap(a, b, c);
-}
-
-BOOL WINAPI SeamChooseColorW(LPCHOOSECOLORW a)
-{
-    return Hit("ChooseColorW", nullptr) ? FALSE : ChooseColorW(a);
-}
-
-BOOL WINAPI SeamGetCursorPos(LPPOINT a)
-{
-    return Hit("GetCursorPos", nullptr) ? FALSE : GetCursorPos(a);
-}
-
-UINT_PTR WINAPI SeamSetTimer(HWND a, UINT_PTR b, UINT c, TIMERPROC d)
-{
-    return Hit("SetTimer", nullptr) ? 0 : SetTimer(a, b, c, d);
-}
+// Each seam fails, throws or ends the process where TAVREL_SEAMS asks, and
+// otherwise makes the call it stands for.
+#define TAVREL_DEFINE_SEAM(type, call, failed, subject, parameters, arguments)                                 \
+    type WINAPI Seam##call parameters                                                                            \
+    {                                                                                                            \
+        return Hit(#call, subject) ? failed : call arguments;                                                    \
+    }
+TAVREL_SEAM_CALLS(TAVREL_DEFINE_SEAM)

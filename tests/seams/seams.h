@@ -6,28 +6,36 @@
 #include <windows.h>
 #include <commdlg.h>
 
-HANDLE WINAPI SeamCreateFileW(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
-BOOL WINAPI SeamWriteFile(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-BOOL WINAPI SeamFlushFileBuffers(HANDLE);
-BOOL WINAPI SeamReplaceFileW(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID);
-BOOL WINAPI SeamMoveFileExW(LPCWSTR, LPCWSTR, DWORD);
-BOOL WINAPI SeamDeleteFileW(LPCWSTR);
-HWND WINAPI SeamCreateWindowExW(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID);
-HBITMAP WINAPI SeamCreateDIBSection(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD);
-HBITMAP WINAPI SeamCreateCompatibleBitmap(HDC, int, int);
-BOOL WINAPI SeamChooseColorW(LPCHOOSECOLORW);
-BOOL WINAPI SeamGetCursorPos(LPPOINT);
-UINT_PTR WINAPI SeamSetTimer(HWND, UINT_PTR, UINT, TIMERPROC);
+// Each seam: the call's result type, its name, its result on failure, the
+// argument whose text a seam may look for (none: nullptr), its parameters
+// and their names.
+#define TAVREL_SEAM_CALLS(X)                                                                                    \
+    X(HANDLE, CreateFileW, INVALID_HANDLE_VALUE, a,                                                           \
+      (LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g), (a, b, c, d, e, f, g)) \
+    X(BOOL, WriteFile, FALSE, nullptr, (HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e)) \
+    X(BOOL, FlushFileBuffers, FALSE, nullptr, (HANDLE a), (a))                                                   \
+    X(BOOL, ReplaceFileW, FALSE, a, (LPCWSTR a, LPCWSTR b, LPCWSTR c, DWORD d, LPVOID e, LPVOID f),              \
+      (a, b, c, d, e, f))                                                                                         \
+    X(BOOL, DeleteFileW, FALSE, a, (LPCWSTR a), (a))                                                             \
+    X(HWND, CreateWindowExW, nullptr, b,                                                                         \
+      (DWORD a, LPCWSTR b, LPCWSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l), \
+      (a, b, c, d, e, f, g, h, i, j, k, l))                                                                       \
+    X(HBITMAP, CreateDIBSection, nullptr, nullptr, (HDC a, const BITMAPINFO* b, UINT c, void** d, HANDLE e, DWORD f), \
+      (a, b, c, d, e, f))                                                                                         \
+    X(BOOL, ChooseColorW, FALSE, nullptr, (LPCHOOSECOLORW a), (a))                                               \
+    X(BOOL, GetCursorPos, FALSE, nullptr, (LPPOINT a), (a))
 
+#define TAVREL_DECLARE_SEAM(type, call, failed, subject, parameters, arguments) type WINAPI Seam##call parameters;
+TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
+
+#ifndef TAVREL_SEAMS_DEFINED_HERE
 #define CreateFileW SeamCreateFileW
 #define WriteFile SeamWriteFile
 #define FlushFileBuffers SeamFlushFileBuffers
 #define ReplaceFileW SeamReplaceFileW
-#define MoveFileExW SeamMoveFileExW
 #define DeleteFileW SeamDeleteFileW
 #define CreateWindowExW SeamCreateWindowExW
 #define CreateDIBSection SeamCreateDIBSection
-#define CreateCompatibleBitmap SeamCreateCompatibleBitmap
 #define ChooseColorW SeamChooseColorW
 #define GetCursorPos SeamGetCursorPos
-#define SetTimer SeamSetTimer
+#endif

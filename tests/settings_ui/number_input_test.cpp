@@ -81,16 +81,4 @@ TEST(DigitFilters, PassDigitsControlsAndMinusWhereSigned)
     EXPECT_FALSE(AcceptUnsignedDigitChar(L'-'));
 }
 
-TEST(FormatNumber, PlainSignedDecimal)
-{
-    const std::pair<int32_t, std::wstring> cases[] = { { 0, L"0" }, { 7, L"7" }, { -120, L"-120" }, { -32768, L"-32768" },
-                                                       { 1234567, L"1234567" }, { INT32_MAX, L"2147483647" },
-                                                       { INT32_MIN, L"-2147483648" } };
-    for (const auto& c : cases) {
-        wchar_t text[kNumberTextSize];
-        FormatNumber(c.first, text);
-        EXPECT_EQ(std::wstring(text), c.second);
-    }
-}
-
 } // namespace

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "tools/standin_shell/standin_shell_protocol.h"
 
@@ -105,16 +108,15 @@ std::wstring SystemErrorText(DWORD code)
     return result;
 }
 
-bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir,
-                         const wchar_t* environment)
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir)
 {
     Kill();
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        const_cast<wchar_t*>(environment), workDir.c_str(), &startup, &info))
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &startup,
+                        &info))
         return false;
     CloseHandle(info.hThread);
     process_ = info.hProcess;
@@ -245,30 +247,6 @@ COLORREF ScreenCapture::At(int x, int y) const
     return RGB(pixel >> 16, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
-bool ScreenCapture::Save(const std::wstring& path, POINT cursor) const
-{
-    const int width = region_.right - region_.left, height = region_.bottom - region_.top;
-    std::vector<uint32_t> pixels = pixels_;
-    for (uint32_t& pixel : pixels)
-        pixel |= 0xFF000000u;  // image tools take a zero fourth byte as transparent
-    for (int d = -7; d <= 7; ++d) {
-        for (const POINT& p : {POINT{cursor.x + d, cursor.y}, POINT{cursor.x, cursor.y + d}}) {
-            if (p.x >= region_.left && p.x < region_.right && p.y >= region_.top && p.y < region_.bottom)
-                pixels[size_t(p.y - region_.top) * size_t(width) + size_t(p.x - region_.left)] = 0xFFFF2020u;
-        }
-    }
-    const BITMAPINFOHEADER info{sizeof info, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + DWORD(pixels.size() * 4);
-    std::vector<uint8_t> bytes(reinterpret_cast<const uint8_t*>(&file), reinterpret_cast<const uint8_t*>(&file + 1));
-    bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(&info), reinterpret_cast<const uint8_t*>(&info + 1));
-    bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(pixels.data()),
-                 reinterpret_cast<const uint8_t*>(pixels.data() + pixels.size()));
-    return WriteBytes(path, bytes);
-}
-
 bool ColorsClose(COLORREF a, COLORREF b, int tolerance)
 {
     return std::abs(int(GetRValue(a)) - int(GetRValue(b))) <= tolerance &&
@@ -278,27 +256,15 @@ bool ColorsClose(COLORREF a, COLORREF b, int tolerance)
 
 std::vector<uint8_t> ReadBytes(const std::wstring& path)
 {
-    std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    uint8_t buffer[4096];
-    DWORD read = 0;
-    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.insert(bytes.end(), buffer, buffer + read);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return bytes;
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    const bool ok = file != INVALID_HANDLE_VALUE &&
-                    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return ok;
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out.flush());
 }
 
 // A file of a process that has only just ended can stay locked for a

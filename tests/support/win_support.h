@@ -35,8 +35,7 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess() { Kill(); }
-    bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir,
-               const wchar_t* environment = nullptr);
+    bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir);
     DWORD Id() const { return id_; }
     HANDLE Handle() const { return process_; }
     bool Running() const { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
@@ -67,9 +66,6 @@ class ScreenCapture {
 public:
     explicit ScreenCapture(const RECT& region);
     COLORREF At(int x, int y) const;
-    // A BMP file of the capture, with a small red cross where the cursor
-    // is, since screen captures leave the cursor out.
-    bool Save(const std::wstring& path, POINT cursor) const;
 
 private:
     RECT region_;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,6 +25,34 @@ namespace {
 constexpr int32_t kEyesX = 480;
 constexpr int32_t kEyesY = 330;
 constexpr RECT kFrame = { 300, 200, 980, 660 };
+
+// A BMP file of the screen's region, with a small red cross where the
+// cursor is, since screen captures leave the cursor out.
+bool SaveScreen(const RECT& region, const std::wstring& path, POINT cursor)
+{
+    const ScreenCapture capture(region);
+    const int width = region.right - region.left, height = region.bottom - region.top;
+    std::vector<uint32_t> pixels;
+    for (int y = region.top; y < region.bottom; ++y) {
+        for (int x = region.left; x < region.right; ++x) {
+            const COLORREF c = (std::abs(x - cursor.x) <= 7 && y == cursor.y) || (std::abs(y - cursor.y) <= 7 && x == cursor.x)
+                                   ? RGB(0xFF, 0x20, 0x20)
+                                   : capture.At(x, y);
+            // Image tools take a zero fourth byte as transparent.
+            pixels.push_back(0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+        }
+    }
+    const BITMAPINFOHEADER info{ sizeof info, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + DWORD(pixels.size() * 4);
+    std::vector<uint8_t> bytes(reinterpret_cast<const uint8_t*>(&file), reinterpret_cast<const uint8_t*>(&file + 1));
+    bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(&info), reinterpret_cast<const uint8_t*>(&info + 1));
+    bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(pixels.data()),
+                 reinterpret_cast<const uint8_t*>(pixels.data() + pixels.size()));
+    return WriteBytes(path, bytes);
+}
 
 // A path around both eyes, then across between them.
 std::vector<POINT> CursorPath()
@@ -95,14 +124,14 @@ int wmain(int argc, wchar_t** argv)
         PumpFor(300);
         wchar_t name[32];
         std::swprintf(name, 32, L"frame_%02d.bmp", ++frame);
-        ScreenCapture(kFrame).Save(out + name, p);
+        SaveScreen(kFrame, out + name, p);
     }
 
     if (ChooseMenuItem(tavrel.Id(), 'S')) {
         HWND dialog = nullptr;
         if (WaitFor([&] { return (dialog = FindSettingsDialog(tavrel.Id())) != nullptr; })) {
             PumpFor(800);
-            ScreenCapture({0, 0, 1024, 768}).Save(out + L"settings.bmp", CursorPos());
+            SaveScreen({ 0, 0, 1024, 768 }, out + L"settings.bmp", CursorPos());
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
             WaitFor([&] { return FindSettingsDialog(tavrel.Id()) == nullptr; });
         }
