@@ -70,6 +70,13 @@ std::string Text(const char* format, long a, long b = 0, long c = 0, long d = 0)
     return text;
 }
 
+// For a failed system call: the error it left is part of the report.
+void CheckCall(bool succeeded, const std::string& why)
+{
+    const long error = long(GetLastError());
+    Check(succeeded, why + Text(" (system error %ld)", error));
+}
+
 std::string RectText(const RECT& r)
 {
     return Text("(%ld, %ld) %ld x %ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -242,7 +249,7 @@ Runner::Runner() : folder_(BinFolder() + L"\\testtmp\\run" + std::to_wstring(Get
 {
     RemoveTree(folder_);
     CreateDirectoryW(folder_.c_str(), nullptr);
-    Check(CopyFileW((BinFolder() + L"\\tavrel.exe").c_str(), File(L"tavrel.exe").c_str(), FALSE),
+    CheckCall(CopyFileW((BinFolder() + L"\\tavrel.exe").c_str(), File(L"tavrel.exe").c_str(), FALSE),
           "cannot copy tavrel.exe into the test folder");
     hold_ = CreateEventW(nullptr, TRUE, FALSE, ss::kHoldEventName);
 }
@@ -322,7 +329,7 @@ void Runner::StartShell(const Words& options)
         arguments += L" " + (known.count(options[i]) ? known.at(options[i]) : Widen("--" + options[i]));
     shellOptions_ = options;
     ResetEvent(hold_);
-    Check(shell_.Start(BinFolder() + L"\\standin_shell.exe", arguments, BinFolder()), "the stand-in did not start");
+    CheckCall(shell_.Start(BinFolder() + L"\\standin_shell.exe", arguments, BinFolder()), "the stand-in did not start");
     if (arguments.find(ss::kOptionHold) == std::wstring::npos)
         Expect([&] { return ShellControl(ss::kCommandQueryReady) == 1; }, [] { return "the stand-in shell is not ready"; });
 }
@@ -335,7 +342,7 @@ void Runner::StartTavrel(const std::string& seams)
     // The program inherits the seams it is to use.
     SetEnvironmentVariableW(L"TAVREL_SEAMS", seams.empty() ? nullptr : Widen(seams).c_str());
     main_ = nullptr;
-    Check(tavrel_.Start(exe, L"", folder_), "tavrel.exe did not start");
+    CheckCall(tavrel_.Start(exe, L"", folder_), "tavrel.exe did not start");
 }
 
 void Runner::ExpectPixels(const std::vector<std::pair<POINT, COLORREF>>& samples)
