@@ -154,42 +154,48 @@ double UnixPrivateBytes(const std::wstring& exe)
     return bytes;
 }
 
-Sample MeasureOnce(const ChildProcess& process, const std::wstring& exe)
+double PrivateBytes(const ChildProcess& process, const std::wstring& exe)
 {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     GetProcessMemoryInfo(process.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-    Sample sample{memory.PrivateUsage != 0 ? double(memory.PrivateUsage) : UnixPrivateBytes(exe),
-                  double(GetGuiResources(process.Handle(), GR_GDIOBJECTS)),
-                  double(GetGuiResources(process.Handle(), GR_USEROBJECTS))};
-    if (sample.gdi == 0) {
-        // Each entry of the table takes 24 bytes; a used one has its type byte, at 14, set.
-        PROCESS_BASIC_INFORMATION basic{};
-        NtQueryInformationProcess(process.Handle(), ProcessBasicInformation, &basic, sizeof basic, nullptr);
-        void* table = nullptr;
-        std::vector<uint8_t> entries(0x10000 * 24);
-        const char* peb = reinterpret_cast<const char*>(basic.PebBaseAddress);
-        if (ReadProcessMemory(process.Handle(), peb + (sizeof(void*) == 8 ? 0xF8 : 0x94), &table, sizeof table, nullptr) &&
-            ReadProcessMemory(process.Handle(), table, entries.data(), entries.size(), nullptr)) {
-            for (size_t i = 14; i < entries.size(); i += 24)
-                sample.gdi += entries[i] != 0 ? 1 : 0;
-        }
-        sample.user = double(WindowsOf(process.Id()).size());
+    return memory.PrivateUsage != 0 ? double(memory.PrivateUsage) : UnixPrivateBytes(exe);
+}
+
+void CountObjects(const ChildProcess& process, Sample& sample)
+{
+    sample.gdi = GetGuiResources(process.Handle(), GR_GDIOBJECTS);
+    sample.user = GetGuiResources(process.Handle(), GR_USEROBJECTS);
+    if (sample.gdi != 0)
+        return;
+    // Each entry of the table takes 24 bytes; a used one has its type byte, at 14, set.
+    PROCESS_BASIC_INFORMATION basic{};
+    NtQueryInformationProcess(process.Handle(), ProcessBasicInformation, &basic, sizeof basic, nullptr);
+    void* table = nullptr;
+    std::vector<uint8_t> entries(0x10000 * 24);
+    const char* peb = reinterpret_cast<const char*>(basic.PebBaseAddress);
+    if (ReadProcessMemory(process.Handle(), peb + (sizeof(void*) == 8 ? 0xF8 : 0x94), &table, sizeof table, nullptr) &&
+        ReadProcessMemory(process.Handle(), table, entries.data(), entries.size(), nullptr)) {
+        for (size_t i = 14; i < entries.size(); i += 24)
+            sample.gdi += entries[i] != 0 ? 1 : 0;
     }
-    return sample;
+    sample.user = double(WindowsOf(process.Id()).size());
 }
 
 // A frame in flight holds a few of the system's objects for a moment: the
-// least of five looks, a tenth of a second apart, counts what stays. The
-// memory is that of the last look.
+// least of five counts, a tenth of a second apart, is what stays. The
+// memory is taken once, after them.
 Sample Measure(const ChildProcess& process, const std::wstring& exe)
 {
-    Sample least = MeasureOnce(process, exe);
-    for (int i = 0; i < 4; ++i) {
-        PumpFor(100);
-        const Sample now = MeasureOnce(process, exe);
-        least = {now.bytes, std::min(least.gdi, now.gdi), std::min(least.user, now.user)};
+    Sample least{}, now{};
+    for (int i = 0; i < 5; ++i) {
+        if (i > 0)
+            PumpFor(100);
+        CountObjects(process, now);
+        least.gdi = i == 0 ? now.gdi : std::min(least.gdi, now.gdi);
+        least.user = i == 0 ? now.user : std::min(least.user, now.user);
     }
+    least.bytes = PrivateBytes(process, exe);
     return least;
 }
 
@@ -213,8 +219,7 @@ bool Held(const std::vector<Sample>& samples, std::string& figures)
 
 class Runner {
 public:
-    Runner();
-    bool full = false;  // long runs at their full counts
+    explicit Runner(bool full);
     ~Runner();
     void Run(const Words& w);
     std::string Describe();
@@ -233,6 +238,7 @@ private:
     void Drag(POINT from, POINT to);
     void Repeat(const Words& w);
 
+    const bool full_;  // long runs at their full counts
     std::wstring folder_;
     ChildProcess shell_, tavrel_, second_;
     Words shellOptions_;
@@ -245,7 +251,7 @@ private:
     long randomFiles_ = 0;
 };
 
-Runner::Runner() : folder_(BinFolder() + L"\\testtmp\\run" + std::to_wstring(GetCurrentProcessId()))
+Runner::Runner(bool full) : full_(full), folder_(BinFolder() + L"\\testtmp\\run" + std::to_wstring(GetCurrentProcessId()))
 {
     RemoveTree(folder_);
     CreateDirectoryW(folder_.c_str(), nullptr);
@@ -374,15 +380,14 @@ void Runner::ChooseMenuItem(WORD key)
     Expect([&] { return !IsWindowVisible(menu); }, [] { return "the popup menu stays open"; });
 }
 
-// Puts the cursor at the point with SetCursorPos, set a pixel aside and
-// back so that Wine moves the X pointer too, before a press. The system's
-// move and size loop starts from the place the press was posted at, and
-// under Wine from where the X pointer is, so a pixel's error there is one in
-// the result. On a busy machine Wine may read an earlier place back from the
-// X server a moment later; the cursor has settled when five looks 50 ms
-// apart all find it in place. (Inside the loop Wine refuses to move the X
-// pointer for another process, and the injected moves of MoveCursorTo lead
-// the way.)
+// Puts the cursor at the point, and the X pointer with it, before a press.
+// The system's move and size loop starts from the place the press was
+// posted at, and under Wine from where the X pointer is, so a pixel's error
+// there is one in the result. On a busy machine Wine may read an earlier
+// place back from the X server a moment later; the cursor has settled when
+// five looks 50 ms apart all find it in place. (Inside the loop Wine refuses
+// to move the X pointer for another process, and the injected moves of
+// MoveCursorTo lead the way.)
 void SettleCursorAt(POINT point)
 {
     int steady = -1;
@@ -392,8 +397,7 @@ void SettleCursorAt(POINT point)
                 ++steady;
             } else {
                 steady = 0;
-                SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
-                SetCursorPos(point.x, point.y);
+                PlaceXPointer(point);
             }
             Sleep(50);
             return steady >= 5;
@@ -447,7 +451,7 @@ void Runner::Repeat(const Words& w)
     };
     for (long i = 0; i < Number(w[3]); ++i)
         once();
-    const long count = Number(full ? w[1] : w[2]);
+    const long count = Number(full_ ? w[1] : w[2]);
     const bool measured = tavrel_.Running();
     const std::wstring exe = File(L"tavrel.exe");
     if (measured)
@@ -809,8 +813,7 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "usage: scenarios <file.scn> <scenario> [full], with a scenario of that name\n");
         return 2;
     }
-    Runner runner;
-    runner.full = argc == 4;
+    Runner runner(argc == 4);
     for (const auto& line : lines) {
         try {
             runner.Run(Split(line.second));

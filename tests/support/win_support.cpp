@@ -179,15 +179,21 @@ RECT RectOf(HWND window)
 // Wine 8 moves only its own record of the cursor, not the X pointer, for
 // input injected while another process holds a low-level mouse hook (as
 // tavrel.exe does), and soon reads the old place back from the X pointer.
-// SetCursorPos moves the X pointer along, so the cursor is set a pixel aside
-// and back once it has arrived. On Windows it simply stays where it was put.
+// SetCursorPos moves the X pointer along, but only when the place changes,
+// so the cursor is set a pixel aside and back. On Windows this changes
+// nothing.
+void PlaceXPointer(POINT point)
+{
+    SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
+    SetCursorPos(point.x, point.y);
+}
+
 bool MoveCursorTo(POINT point)
 {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
     if (!WaitFor([&] { return CursorPos().x == point.x && CursorPos().y == point.y; }))
         return false;
-    SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
-    SetCursorPos(point.x, point.y);
+    PlaceXPointer(point);
     return true;
 }
 
