@@ -28,11 +28,19 @@ need_pkg imagemagick
 need_pkg googletest
 need_pkg wine
 need_pkg wine64
+# Wine's preloader reserves the address ranges that Windows programs expect
+# before anything else can take them. Without it the loader's heap, which
+# recent kernels place anywhere in the gigabyte above the loader, now and
+# then covers the page Wine maps its shared user data at, and a new process
+# dies before it starts: CreateProcessW then fails with
+# ERROR_INTERNAL_ERROR, about once in three thousand starts.
+need_pkg wine64-preloader
 need_pkg fonts-horai-umefont
 with_i386=0
 if win32_runs; then
   with_i386=1
   need_pkg wine32:i386
+  need_pkg wine32-preloader:i386
 fi
 
 [ ${#missing[@]} -eq 0 ] && exit 0
