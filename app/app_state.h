@@ -63,6 +63,7 @@ struct AppState {
     LONGLONG lastFrameCost;                // performance-counter ticks the last frame drawn took
     LONGLONG lastFrameEnd;                 // when it ended
     bool frameTimerPending;                // the frame timer runs: the thread rests after a frame
+    LONGLONG lastHostCheck;                // when a wake-up last asked whether DesktopHost still exists
 
     // eyes/eye_window.cpp
     HWND DesktopHost;          // parent of EyeWindow

@@ -5,6 +5,7 @@
 #include "app/report_error.h"
 #include "app/window_messages.h"
 #include "eyes/eye_renderer.h"
+#include "eyes/eye_window.h"
 #include "eyes/point_scale.h"
 
 namespace {
@@ -155,6 +156,10 @@ void StopCursorTracking()
 // look at the newest point. The wake-up is marked handled before the point
 // is read, so a move that comes in meanwhile posts a wake-up of its own.
 //
+// The eye window is first made sure of its host: whether it is still the
+// host's child on every wake-up, whether the host still exists at most once
+// a second, since under Wine that question goes to another process.
+//
 // After a frame that took d microseconds the thread rests as long before
 // it draws the next, and the timer then draws the newest point: a large
 // window on a slow system keeps half a processor free for everything else,
@@ -166,6 +171,12 @@ void DrawLatestCursor()
         return;
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
+    const bool askHost = now.QuadPart - g_app.lastHostCheck >= g_app.counterFrequency;
+    if (askHost)
+        g_app.lastHostCheck = now.QuadPart;
+    CheckEyeWindowAttached(askHost);
+    if (g_app.EyeWindow == nullptr)
+        return;
     const LONGLONG rested = now.QuadPart - g_app.lastFrameEnd;
     if (rested < g_app.lastFrameCost) {
         const UINT wait = UINT((g_app.lastFrameCost - rested) * 1000 / g_app.counterFrequency) + 1;

@@ -109,19 +109,41 @@ void RefreshProgmanWindow()
     g_app.ProgmanWindow = FindWindowW(kProgmanClassName, nullptr);
 }
 
-// A shell that ends abruptly can take the eye window along without the
-// window ever being told, which Wine does when the shell's process is
-// killed. A handle that no longer names a window is then treated as the
-// loss it is, and the re-attach timers start as after its destruction.
-void CheckEyeWindowAlive()
+// Whether the eye window still hangs in its host. A shell can take the host
+// away and leave the eye window behind, reparented to the desktop or
+// orphaned, without the eye window ever being destroyed: Wine does so when
+// the host goes between the eye window's creation and its SetParent, and a
+// shell replacement may reparent the windows of its desktop on its own.
+// Asking whether the host window still exists means a round trip to another
+// process under Wine, so the caller decides when that is worth it; whose
+// child the eye window is, the system answers at once.
+bool EyeWindowAttached(bool askHost)
 {
-    if (g_app.EyeWindow != nullptr && !IsWindow(g_app.EyeWindow))
+    if (!IsWindow(g_app.EyeWindow) || GetAncestor(g_app.EyeWindow, GA_PARENT) != g_app.DesktopHost)
+        return false;
+    return !askHost || IsWindow(g_app.DesktopHost);
+}
+
+// A host that is gone counts as the eye window's destruction, whatever
+// became of the eye window: the eye window goes if it is still there, and
+// the re-attach timers start, from its WM_DESTROY or directly. A shell that
+// ends abruptly can also take the eye window along without the window ever
+// being told, which Wine does when the shell's process is killed.
+void CheckEyeWindowAttached(bool askHost)
+{
+    if (g_app.EyeWindow == nullptr || EyeWindowAttached(askHost))
+        return;
+    if (IsWindow(g_app.EyeWindow))
+        DestroyWindow(g_app.EyeWindow);
+    else
         OnEyeWindowDestroy();
 }
 
 // Creates the eye window as a disabled layered popup, turns it into a child
 // of DesktopHost, shows it without activating it and draws the first frame
-// at the current cursor, so that no empty frame is ever shown.
+// at the current cursor, so that no empty frame is ever shown. A host that
+// vanished meanwhile is a loss like any other: the re-attach timers start,
+// and nothing is reported.
 bool CreateEyeWindow()
 {
     const Settings& s = g_app.settings;
@@ -129,12 +151,20 @@ bool CreateEyeWindow()
                                       WS_POPUP | WS_DISABLED, 0, 0, s.width, s.height, g_app.DesktopHost, nullptr,
                                       g_app.hInstance, nullptr);
     if (g_app.EyeWindow == nullptr) {
-        ReportError(nullptr, kMsgEyeWindow, GetLastError());
+        const DWORD error = GetLastError();
+        if (!IsWindow(g_app.DesktopHost)) {
+            OnEyeWindowDestroy();
+            return true;
+        }
+        ReportError(nullptr, kMsgEyeWindow, error);
         return false;
     }
     const LONG style = GetWindowLongW(g_app.EyeWindow, GWL_STYLE);
     SetWindowLongW(g_app.EyeWindow, GWL_STYLE, (style & kPopupAndChildBits) | WS_CHILD);
     SetParent(g_app.EyeWindow, g_app.DesktopHost);
+    CheckEyeWindowAttached(true);
+    if (g_app.EyeWindow == nullptr)
+        return true;
     if (g_app.hostIsProgman)
         PlaceBelowIconView();
     ShowWindow(g_app.EyeWindow, SW_SHOWNOACTIVATE);

@@ -8,6 +8,7 @@ constexpr UINT_PTR kLastReattachTimer = 3;
 
 bool FindDesktopHost();
 void RefreshProgmanWindow();
-void CheckEyeWindowAlive();
+bool EyeWindowAttached(bool askHost);
+void CheckEyeWindowAttached(bool askHost);
 bool CreateEyeWindow();
 LRESULT CALLBACK EyeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

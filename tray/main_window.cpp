@@ -91,9 +91,10 @@ void OnReattachTimer(UINT_PTR id)
 }
 
 // The desktop's work area changed: the eyes are put back at the settings'
-// position in the host's client coordinates.
+// position in the host's client coordinates, if they still have a host.
 void OnWorkAreaChange()
 {
+    CheckEyeWindowAttached(true);
     if (g_app.EyeWindow == nullptr)
         return;
     POINT position = { g_app.settings.x, g_app.settings.y };
@@ -106,7 +107,7 @@ void OnWorkAreaChange()
 void OnTaskbarCreated()
 {
     RestoreTrayIcon();
-    CheckEyeWindowAlive();
+    CheckEyeWindowAttached(true);
 }
 
 void OnMainWindowDestroy()
