@@ -82,6 +82,7 @@ struct AppState {
     HWND MenuOwnerWindow;
 
     // tray/settings_command.cpp
+    bool settingsCommandRunning; // from the first step of the Settings command to its last
     ATOM atomDragClass;
     HWND DialogOwnerWindow;
     HWND DragOwnerWindow;

@@ -147,9 +147,15 @@ void TearDownSettingsUI(HBITMAP heldBitmap)
 // The Settings command of the tray menu: creates what the settings dialog
 // and the drag window share, starts from the settings in force, runs the
 // dialog to its end and releases everything again. A failed step has
-// reported itself, and the command then undoes the steps before it.
+// reported itself, and the command then undoes the steps before it. The
+// command runs once at a time: the box of a failed step delivers tray
+// clicks, and a second run inside it would take over the class and the
+// windows of the first and release them under it.
 void RunSettingsUI()
 {
+    if (g_app.settingsCommandRunning)
+        return;
+    g_app.settingsCommandRunning = true;
     HBITMAP heldBitmap = nullptr;
     if (RegisterDragWindowClass() && CreateOwnerWindows() && CreateDragWindow() && CreateDragDC()) {
         CopySettingsIntoPending(g_app.settings, g_app.pendingRect, g_app.pendingColors);
@@ -160,4 +166,5 @@ void RunSettingsUI()
         }
     }
     TearDownSettingsUI(heldBitmap);
+    g_app.settingsCommandRunning = false;
 }
