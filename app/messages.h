@@ -13,6 +13,9 @@ constexpr const wchar_t* kMsgAppIcon = L"アプリケーション アイコン�
 constexpr const wchar_t* kMsgModuleFileName = L"GetModuleFileName() でエラーが発生しました。";
 constexpr const wchar_t* kMsgSettingsRead = L"設定ファイルの読み込みでエラーが発生しました。";
 constexpr const wchar_t* kMsgSettingsWrite = L"設定ファイルの書き込みでエラーが発生しました。";
+// A save that lost the old file and could not put the new one in its place.
+constexpr const wchar_t* kMsgSettingsKeptInTemp =
+    L"設定ファイルの書き込みでエラーが発生しました。新しい設定は tavrel.tmp に残してあり、次回の起動時に使われます。";
 constexpr const wchar_t* kMsgMainClass = L"メイン ウィンドウのウィンドウ クラスを登録できません。";
 constexpr const wchar_t* kMsgMainWindow = L"メイン ウィンドウを作成できません。";
 constexpr const wchar_t* kMsgEyeClass = L"目表示ウィンドウのウィンドウ クラスを登録できません。";

@@ -89,8 +89,18 @@ DWORD CheckSettingsFileWritable()
 // Puts the complete temporary file in the place of "tavrel.dat". An
 // existing file is replaced so that it keeps its own attributes and access
 // rights; a missing one is simply the renamed temporary file.
-DWORD ReplaceSettingsFile(const std::wstring& tempPath)
+//
+// Some failures of the replace have already taken the old file away: with
+// ERROR_UNABLE_TO_MOVE_REPLACEMENT it is gone, with
+// ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 it lives on under a name of the
+// system's choosing, and the new record still has its temporary name in
+// both cases. Whatever the code, a "tavrel.dat" that is no longer there is
+// taken as such: the new record is moved into its place, and when even that
+// fails, the temporary file is kept, the only copy of the settings there
+// is, and tempKept says so.
+DWORD ReplaceSettingsFile(const std::wstring& tempPath, bool& tempKept)
 {
+    tempKept = false;
     DWORD error = CheckSettingsFileWritable();
     if (error != ERROR_SUCCESS)
         return error;
@@ -98,38 +108,67 @@ DWORD ReplaceSettingsFile(const std::wstring& tempPath)
                      nullptr))
         return ERROR_SUCCESS;
     error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND)
+    const bool targetGone = error == ERROR_FILE_NOT_FOUND ||
+                            (GetFileAttributesW(g_app.settingsPath) == INVALID_FILE_ATTRIBUTES &&
+                             GetLastError() == ERROR_FILE_NOT_FOUND);
+    if (!targetGone)
         return error;
     if (MoveFileExW(tempPath.c_str(), g_app.settingsPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return ERROR_SUCCESS;
-    return GetLastError();
+    error = GetLastError();
+    tempKept = true;
+    return error;
+}
+
+// With "tavrel.dat" missing, a complete temporary file is the record of a
+// save whose replace took the old file away and could not put the new one
+// in its place. Its settings are taken, and it becomes "tavrel.dat";
+// anything less gives the defaults and is left alone.
+void LoadLeftoverSave()
+{
+    ApplyDefaultSettings(g_app.settings);
+    const std::wstring tempPath = TemporaryPath();
+    HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    uint8_t bytes[kSettingsFileSize] = {};
+    DWORD count = 0;
+    const bool whole = ReadFile(file, bytes, kSettingsFileSize, &count, nullptr) &&
+                       GetFileSize(file, nullptr) == kSettingsFileSize;
+    CloseHandle(file);
+    if (whole && DecodeSettings(bytes, count, g_app.settings))
+        MoveFileExW(tempPath.c_str(), g_app.settingsPath, MOVEFILE_WRITE_THROUGH);
+    else
+        ApplyDefaultSettings(g_app.settings);
 }
 
 } // namespace
 
 // Builds the path of "tavrel.dat" beside the executable and reads the
-// settings from it. A missing file gives the defaults and creates nothing; a
-// short file or a wrong tag gives the defaults silently. Any other failure to
-// open or read is reported, and start-up then stops.
+// settings from it. A missing file gives the defaults and creates nothing,
+// unless a save left the only copy of its record in the temporary file; a
+// short file or a wrong tag gives the defaults silently. Any other failure
+// to open or read is reported, and start-up then stops.
 bool LoadSettings()
 {
     if (!BuildSettingsPath())
         return false;
-    // A save that was cut short, by a crash or a power failure, may have
-    // left its temporary file behind; "tavrel.dat" itself is whole.
-    DeleteFileW(TemporaryPath().c_str());
-
     HANDLE file = CreateFileW(g_app.settingsPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) {
-            ApplyDefaultSettings(g_app.settings);
+            LoadLeftoverSave();
             return true;
         }
         ReportError(nullptr, kMsgSettingsRead, error);
         return false;
     }
+    // Beside a "tavrel.dat" that exists, a temporary file is what a save cut
+    // short by a crash or a power failure left behind; "tavrel.dat" itself
+    // is whole.
+    DeleteFileW(TemporaryPath().c_str());
 
     uint8_t bytes[kSettingsFileSize] = {};
     DWORD count = 0;
@@ -148,9 +187,10 @@ bool LoadSettings()
 // same folder first, which then replaces "tavrel.dat" in one step, so that a
 // failed or interrupted save leaves the old file whole instead of truncated.
 // Where the folder takes no new file, the record is written in place, as
-// the only way left. The temporary file is removed on every failure. The
-// settings stay in force in memory whatever happens; a failure is reported,
-// owned by the given window.
+// the only way left. The temporary file is removed on every failure but
+// one: when it has become the only copy of the settings, it stays for the
+// next start, and the report says so. The settings stay in force in memory
+// whatever happens; a failure is reported, owned by the given window.
 bool SaveSettings(HWND owner)
 {
     g_app.settings.tag = kSettingsTag;
@@ -159,17 +199,18 @@ bool SaveSettings(HWND owner)
 
     const std::wstring tempPath = TemporaryPath();
     bool created = false;
+    bool tempKept = false;
     DWORD error = WriteRecordFile(tempPath.c_str(), bytes, created);
     if (!created) {
         error = WriteRecordFile(g_app.settingsPath, bytes, created);
     } else {
         if (error == ERROR_SUCCESS)
-            error = ReplaceSettingsFile(tempPath);
-        if (error != ERROR_SUCCESS)
+            error = ReplaceSettingsFile(tempPath, tempKept);
+        if (error != ERROR_SUCCESS && !tempKept)
             DeleteFileW(tempPath.c_str());
     }
     if (error != ERROR_SUCCESS) {
-        ReportError(owner, kMsgSettingsWrite, error);
+        ReportError(owner, tempKept ? kMsgSettingsKeptInTemp : kMsgSettingsWrite, error);
         return false;
     }
     return true;
