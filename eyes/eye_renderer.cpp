@@ -344,8 +344,10 @@ void FillPupils(const FramePlan& plan)
 
 // Shows the frame and puts the eye window at the settings' rectangle. A
 // frame that changed only the pupils hands over only the block that holds
-// them.
-void ShowFrame(const FramePlan& plan)
+// them. Only a frame the system took counts as shown: after a failed one,
+// the window still shows what it showed before, while the bitmap already
+// holds the new pupils, so the next frame is drawn and shown whole.
+bool ShowFrame(const FramePlan& plan)
 {
     const Settings& s = g_app.settings;
     POINT position = plan.position;
@@ -361,11 +363,15 @@ void ShowFrame(const FramePlan& plan)
     update.pblend = &kEyeBlend;
     update.dwFlags = ULW_ALPHA;
     update.prcDirty = plan.full ? nullptr : &dirty;
-    UpdateLayeredWindowIndirect(g_app.EyeWindow, &update);
+    if (!UpdateLayeredWindowIndirect(g_app.EyeWindow, &update)) {
+        g_app.fullFrameNeeded = true;
+        return false;
+    }
     for (int eye = 0; eye < 2; ++eye)
         g_app.shownPupils[eye] = plan.pupils[eye];
     g_app.shownPosition = plan.position;
     g_app.fullFrameNeeded = false;
+    return true;
 }
 
 // One frame for a cursor at a screen point, unless it would show what is
@@ -378,8 +384,7 @@ bool RenderEyes(POINT cursor)
         return false;
     RestoreBackground(plan);
     FillPupils(plan);
-    ShowFrame(plan);
-    return true;
+    return ShowFrame(plan);
 }
 
 // Brings the surfaces in line with Settings after an applied change,

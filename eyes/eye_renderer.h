@@ -24,4 +24,4 @@ void DestroyEyeSurfaces();
 bool PlanFrame(POINT cursor, FramePlan& plan);
 void RestoreBackground(const FramePlan& plan);
 void FillPupils(const FramePlan& plan);
-void ShowFrame(const FramePlan& plan);
+bool ShowFrame(const FramePlan& plan);
