@@ -13,12 +13,18 @@ constexpr DWORD kProgmanRetryDelay = 1000;
 
 // A second start wakes the running instance, which brings its open settings
 // windows forward, and creates nothing itself. The call waits until the
-// running instance has handled it.
+// running instance has handled it. The system lets a process take the
+// foreground only when the user just turned to it, and it is this start
+// that the user turned to, so it hands that right on first.
 void SignalRunningInstance()
 {
     HWND running = FindWindowW(kMainClassName, nullptr);
-    if (running != nullptr)
-        SendMessageW(running, kSecondStart, 0, 0);
+    if (running == nullptr)
+        return;
+    DWORD runningProcess = 0;
+    GetWindowThreadProcessId(running, &runningProcess);
+    AllowSetForegroundWindow(runningProcess);
+    SendMessageW(running, kSecondStart, 0, 0);
 }
 
 // The shell may still be starting when the program is, so a missing
