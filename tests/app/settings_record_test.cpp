@@ -29,11 +29,12 @@ const uint32_t kTag = 0x0001AA2A, kMin = 0x80000000;
 // defaults apply.
 const struct { std::vector<uint32_t> words; size_t size; std::vector<uint32_t> fields; } kDecodeCases[] = {
     { { kTag, 10, 20, 400, 120, 0x112233, 0x445566, 0x778899 }, 32, { 10, 20, 400, 120, 0x112233, 0x445566, 0x778899 } },
-    // Only the tag's low half counts, and a file of any other length is not
-    // read at all, however good its start.
+    // Only the tag's low half counts, and fewer than 32 bytes read are no
+    // record, however good their start. (The file is read 32 bytes at most,
+    // so a longer file arrives here as its first 32.)
     { { 0x0007AA2A, 1, 2, 300, 150, 1, 2, 3 }, 32, { 1, 2, 300, 150, 1, 2, 3 } },
     { { 0x00012AAA, 1, 2, 300, 150 }, 32, {} },  { { 0, 1, 2, 300, 150 }, 32, {} },  { {}, 0, {} },
-    { { kTag, 10, 20, 400, 120 }, 31, {} },      { { kTag, 10, 20, 400, 120 }, 33, {} },
+    { { kTag, 10, 20, 400, 120 }, 31, {} },
     // Sizes are raised to the minimums and capped at 32767, as signed values.
     { { kTag, 0, 0, 83, 39 }, 32, { 0, 0, 84, 40, 0, 0, 0 } },       { { kTag, 0, 0, 84, 40 }, 32, { 0, 0, 84, 40, 0, 0, 0 } },
     { { kTag, 0, 0, kMin, uint32_t(-5) }, 32, { 0, 0, 84, 40, 0, 0, 0 } },

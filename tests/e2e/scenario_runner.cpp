@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -137,21 +138,19 @@ struct Sample {
     double bytes, gdi, user;
 };
 
+// A pixel of the screen that must show a colour, or must not.
+struct Pixel {
+    POINT at;
+    COLORREF colour;
+    bool is;
+};
+
 double UnixPrivateBytes(const std::wstring& exe)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    double bytes = 0;
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more && bytes == 0; more = FindNextFileW(search, &found)) {
-        const std::wstring process = std::wstring(L"Z:\\proc\\") + found.cFileName;
-        const std::vector<uint8_t> line = ReadBytes(process + L"\\cmdline"), status = ReadBytes(process + L"\\status");
-        const std::string text(status.begin(), status.end());
-        if (Widen(std::string(line.begin(), std::find(line.begin(), line.end(), 0))) == exe &&
-            text.find("RssAnon:") != std::string::npos)
-            bytes = 1024.0 * std::atof(text.c_str() + text.find("RssAnon:") + 8);
-    }
-    FindClose(search);
-    return bytes;
+    const std::vector<uint8_t> status = ReadBytes(UnixProcessFolder(exe) + L"\\status");
+    const std::string text(status.begin(), status.end());
+    const size_t at = text.find("RssAnon:");
+    return at == std::string::npos ? 0 : 1024.0 * std::atof(text.c_str() + at + 8);
 }
 
 double PrivateBytes(const ChildProcess& process, const std::wstring& exe)
@@ -233,10 +232,14 @@ private:
     HWND Control(const std::string& window, const std::string& control);
     void StartShell(const Words& options);
     void StartTavrel(const std::string& seams);
-    void ExpectPixels(const std::vector<std::pair<POINT, COLORREF>>& samples);
+    void ExpectPixels(const std::vector<Pixel>& samples, DWORD timeoutMs = kTimeoutMs);
+    void AddPupil(std::vector<Pixel>& samples, POINT centre) const;
     void ChooseMenuItem(WORD key);
     void Drag(POINT from, POINT to);
     void Repeat(const Words& w);
+    void OtherWindow(const Words& w);
+    void SendDisplayState(HWND target, DWORD state);
+    void Meter(const Words& w);
 
     const bool full_;  // long runs at their full counts
     std::wstring folder_;
@@ -246,9 +249,12 @@ private:
     HANDLE lock_ = INVALID_HANDLE_VALUE;
     HWND main_ = nullptr;
     std::vector<uint8_t> written_;
-    COLORREF pupil_ = 0;
+    COLORREF pupil_ = 0, outline_ = 0;
+    RECT eyes_{};
     DWORD destroyedAt_ = 0;
     long randomFiles_ = 0;
+    std::map<std::string, HWND> others_;   // the runner's own windows, standing for another program's
+    std::map<std::string, double> cpu_;    // the program's processor time over a command, by name
 };
 
 Runner::Runner(bool full) : full_(full), folder_(BinFolder() + L"\\testtmp\\run" + std::to_wstring(GetCurrentProcessId()))
@@ -295,6 +301,8 @@ HWND Runner::Main()
 // "numeric", "colour", "box" (a message box), "drag" or "eye".
 HWND Runner::Window(const std::string& name, bool wait)
 {
+    if (others_.count(name) != 0)
+        return others_.at(name);
     const std::map<std::string, std::pair<int, const wchar_t*>> dialogs = {
         {"settings", {109, L"Button"}}, {"numeric", {102, L"Edit"}}, {"colour", {706, L"Edit"}}, {"box", {0xFFFF, L"Static"}}};
     const auto dialog = dialogs.find(name);
@@ -329,7 +337,8 @@ void Runner::StartShell(const Words& options)
     const std::map<std::string, std::wstring> known = {
         {"classic", ss::kOptionLayoutClassic}, {"24h2", ss::kOptionLayout24h2},
         {"24h2-noredirection", ss::kOptionLayout24h2NoRedirection}, {"no-answer", ss::kOptionNoAnswer},
-        {"with-layer", ss::kOptionWithLayer}, {"hold", ss::kOptionHold}};
+        {"with-layer", ss::kOptionWithLayer}, {"hold", ss::kOptionHold},
+        {"lose-layer-on-icon", ss::kOptionLoseLayerOnIcon}};
     std::wstring arguments;
     for (size_t i = 1; i < options.size(); ++i)
         arguments += L" " + (known.count(options[i]) ? known.at(options[i]) : Widen("--" + options[i]));
@@ -351,7 +360,7 @@ void Runner::StartTavrel(const std::string& seams)
     CheckCall(tavrel_.Start(exe, L"", folder_), "tavrel.exe did not start");
 }
 
-void Runner::ExpectPixels(const std::vector<std::pair<POINT, COLORREF>>& samples)
+void Runner::ExpectPixels(const std::vector<Pixel>& samples, DWORD timeoutMs)
 {
     const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     std::string mismatch;
@@ -359,16 +368,36 @@ void Runner::ExpectPixels(const std::vector<std::pair<POINT, COLORREF>>& samples
         [&] {
             const ScreenCapture capture(screen);
             mismatch.clear();
-            for (const auto& sample : samples) {
-                const COLORREF seen = PtInRect(&screen, sample.first) ? capture.At(sample.first.x, sample.first.y)
-                                                                      : sample.second;
-                if (!ColorsClose(seen, sample.second))
-                    mismatch += Text(" (%ld, %ld) shows %06lX for %06lX", sample.first.x, sample.first.y, long(seen),
-                                     long(sample.second));
+            for (const Pixel& sample : samples) {
+                if (!PtInRect(&screen, sample.at))
+                    continue;
+                const COLORREF seen = capture.At(sample.at.x, sample.at.y);
+                if (ColorsClose(seen, sample.colour) != sample.is)
+                    mismatch += Text(" (%ld, %ld) shows %06lX", sample.at.x, sample.at.y, long(seen)) +
+                                (sample.is ? " for " : " and must not ") + Text("%06lX", long(sample.colour));
             }
             return mismatch.empty();
         },
-        [&] { return "the screen (COLORREF values):" + mismatch; });
+        [&] { return "the screen (COLORREF values):" + mismatch; }, timeoutMs);
+}
+
+// A pupil centred on the point, of the size the last eyes give their
+// pupils: its colour two pixels inside each end of both axes, and, where
+// the outline is of another colour, not its colour three pixels beyond
+// them. An eye is a little under half the window wide, (W * 10 + 10) / 21,
+// and a pupil a sixth of an eye in either direction, rounded up; its
+// ellipse reaches from the centre (size - 1) / 2 pixels to each side.
+void Runner::AddPupil(std::vector<Pixel>& samples, POINT centre) const
+{
+    Check(eyes_.right > eyes_.left, "no eyes were expected yet, so the pupils' size is unknown");
+    const LONG eyeWidth = ((eyes_.right - eyes_.left) * 10 + 10) / 21;
+    const LONG halfWidth = ((eyeWidth + 3) / 6 - 1) / 2, halfHeight = ((eyes_.bottom - eyes_.top + 3) / 6 - 1) / 2;
+    samples.push_back({centre, pupil_, true});
+    for (const POINT step : {POINT{1, 0}, POINT{-1, 0}, POINT{0, 1}, POINT{0, -1}}) {
+        samples.push_back({{centre.x + step.x * (halfWidth - 2), centre.y + step.y * (halfHeight - 2)}, pupil_, true});
+        if (outline_ != pupil_)
+            samples.push_back({{centre.x + step.x * (halfWidth + 3), centre.y + step.y * (halfHeight + 3)}, pupil_, false});
+    }
 }
 
 void Runner::ChooseMenuItem(WORD key)
@@ -408,7 +437,8 @@ void SettleCursorAt(POINT point)
 // A press on the drag window as the system reports it, with the code that
 // the window's own hit test gives for the point, then the mouse moved to
 // the end point and released. Where the window answers "client" there is
-// nothing to drag, and the system starts no loop.
+// nothing to drag, and the system starts no loop; where the program shows a
+// box inside the loop, the loop waits for it.
 void Runner::Drag(POINT from, POINT to)
 {
     HWND drag = Window("drag");
@@ -429,7 +459,98 @@ void Runner::Drag(POINT from, POINT to)
     for (int step = 1; step <= 4; ++step)
         MoveCursorTo({from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4});
     SendMouse(MOUSEEVENTF_LEFTUP);
-    Expect([&] { return !looping(); }, [] { return "the move or size loop did not end"; });
+    Expect([&] { return !looping() || Window("box", false) != nullptr; },
+           [] { return "the move or size loop did not end"; });
+}
+
+// The display's power state as the system reports it: a record in the
+// receiving process's own memory, whose address the message carries.
+void Runner::SendDisplayState(HWND target, DWORD state)
+{
+    struct {
+        GUID setting;
+        DWORD length;
+        DWORD state;
+    } record = {{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}}, sizeof(DWORD), state};
+    void* remote = VirtualAllocEx(tavrel_.Handle(), nullptr, sizeof record, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    CheckCall(remote != nullptr && WriteProcessMemory(tavrel_.Handle(), remote, &record, sizeof record, nullptr),
+              "cannot hand tavrel.exe the display's state");
+    SendMessageW(target, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(remote));
+    VirtualFreeEx(tavrel_.Handle(), remote, 0, MEM_RELEASE);
+}
+
+LRESULT CALLBACK OtherWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A top-level window of the runner, standing for another program's: an
+// opaque grey popup at a rectangle or over the whole screen, or an ordinary
+// window maximized. "layered" makes it translucent and "noactivate" leaves
+// the foreground where it is. Then close, minimize, restore or move X Y act
+// on it.
+void Runner::OtherWindow(const Words& w)
+{
+    const std::string& name = w[1];
+    const std::string what = w.size() > 2 ? w[2] : "";
+    if (what == "close" || what == "minimize" || what == "restore" || what == "move") {
+        HWND window = Window(name);
+        if (what == "close") {
+            DestroyWindow(window);
+            others_.erase(name);
+        } else if (what == "move") {
+            SetWindowPos(window, nullptr, Number(w[3]), Number(w[4]), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        } else {
+            ShowWindow(window, what == "minimize" ? SW_MINIMIZE : SW_RESTORE);
+        }
+        PumpFor(200);
+        return;
+    }
+    static const ATOM windowClass = [] {
+        WNDCLASSEXW c{};
+        c.cbSize = sizeof c;
+        c.lpfnWndProc = OtherWindowProc;
+        c.hInstance = GetModuleHandleW(nullptr);
+        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        c.hbrBackground = CreateSolidBrush(RGB(128, 128, 128));
+        c.lpszClassName = L"TavrelTestOtherProgram";
+        return RegisterClassExW(&c);
+    }();
+    const bool maximized = what == "maximized", whole = maximized || what == "fullscreen";
+    const bool layered = std::find(w.begin(), w.end(), "layered") != w.end();
+    const bool activate = std::find(w.begin(), w.end(), "noactivate") == w.end();
+    const RECT r = whole ? RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}
+                         : RECT{Number(w[2]), Number(w[3]), Number(w[2]) + Number(w[4]), Number(w[3]) + Number(w[5])};
+    HWND window = CreateWindowExW(layered ? WS_EX_LAYERED : 0, MAKEINTATOM(windowClass), Widen(name).c_str(),
+                                  maximized ? WS_OVERLAPPEDWINDOW : WS_POPUP, r.left, r.top, r.right - r.left,
+                                  r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    CheckCall(window != nullptr, "cannot make the window " + name);
+    others_[name] = window;
+    if (layered)
+        SetLayeredWindowAttributes(window, 0, 128, LWA_ALPHA);
+    ShowWindow(window, maximized ? SW_SHOWMAXIMIZED : (activate ? SW_SHOW : SW_SHOWNOACTIVATE));
+    if (activate)
+        Run({"activate", name});
+    PumpFor(200);
+}
+
+// Runs a command and keeps the processor time the program spent on it,
+// counted until the program has come to rest: its time stays the same for
+// a fifth of a second.
+void Runner::Meter(const Words& w)
+{
+    const std::wstring exe = File(L"tavrel.exe");
+    const double before = ProcessorTime(tavrel_, exe);
+    Run(Words(w.begin() + 2, w.end()));
+    double last = -1, now = ProcessorTime(tavrel_, exe);
+    for (DWORD start = GetTickCount(); now != last && GetTickCount() - start < kTimeoutMs;) {
+        PumpFor(200);
+        last = now;
+        now = ProcessorTime(tavrel_, exe);
+    }
+    cpu_[w[1]] = now - before;
+    std::printf("%s: %.1f ms of the program's processor time\n", w[1].c_str(), (now - before) / 1e6);
+    std::fflush(stdout);
 }
 
 // A long run. When tavrel.exe runs as the loop begins, its figures are
@@ -482,8 +603,9 @@ void Runner::Run(const Words& w)
             StartShell(shellOptions_);
         } else if (what == "none") {
             shellOptions_ = w;
-        } else if (what == "destroy-layer") {
-            Check(ShellControl(ss::kCommandDestroyLayer) > 0, "there was no layer to destroy");
+        } else if (what == "destroy-layer" || what == "orphan-layer") {
+            Check(ShellControl(what == "destroy-layer" ? ss::kCommandDestroyLayer : ss::kCommandOrphanLayer) > 0,
+                  "there was no layer to destroy");
             destroyedAt_ = GetTickCount();
         } else {
             StartShell(w);
@@ -510,7 +632,8 @@ void Runner::Run(const Words& w)
             ++randomFiles_;
             Check(WriteBytes(path, written_), "cannot write tavrel.dat");
         } else if (w[1] == "tmp") {
-            WriteBytes(File(L"tavrel.tmp"), {1, 2, 3});
+            Check(WriteBytes(File(L"tavrel.tmp"), w.size() > 2 ? Record(w, 2) : std::vector<uint8_t>{1, 2, 3}),
+                  "cannot write tavrel.tmp");
         } else {
             uint32_t tag = 0x0001AA2A;
             size_t size = 32;
@@ -613,8 +736,15 @@ void Runner::Run(const Words& w)
         Drag({Number(w[1]), Number(w[2])}, {Number(w[3]), Number(w[4])});
     } else if (c == "send") {
         HWND target = w[1] == "main" ? Main() : Window(w[1]);
+        const std::map<std::string, WPARAM> sessionChanges = {
+            {"lock", WTS_SESSION_LOCK}, {"unlock", WTS_SESSION_UNLOCK}, {"away", WTS_CONSOLE_DISCONNECT},
+            {"back", WTS_CONSOLE_CONNECT}};
         if (w[2] == "workarea")
             SendMessageW(target, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+        else if (sessionChanges.count(w[2]) != 0)
+            SendNotifyMessageW(target, WM_WTSSESSION_CHANGE, sessionChanges.at(w[2]), 1);
+        else if (w[2] == "display-off" || w[2] == "display-on" || w[2] == "display-dim")
+            SendDisplayState(target, w[2] == "display-off" ? 0 : (w[2] == "display-on" ? 1 : 2));
         else
             PostMessageW(target, w[2] == "close" ? WM_CLOSE : WM_SYSCOMMAND, SC_CLOSE, 0);
         PumpFor(300);
@@ -626,6 +756,10 @@ void Runner::Run(const Words& w)
         SetWindowPos(window, nullptr, at.x, at.y, Number(w[4]), Number(w[5]), SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (c == "repeat") {
         Repeat(w);
+    } else if (c == "window") {
+        OtherWindow(w);
+    } else if (c == "measure") {
+        Meter(w);
     } else if (c == "pause") {
         PumpFor(DWORD(Number(w[1])));
     } else if (c == "expect") {
@@ -642,22 +776,32 @@ void Runner::RunExpect(const Words& w)
         const int x = Number(w[2]), y = Number(w[3]), width = Number(w[4]), height = Number(w[5]);
         const COLORREF outline = Colour(w[6]), paper = ss::kWallpaperColor;
         pupil_ = Colour(w[8]);
+        outline_ = outline;
         const RECT expected = {x, y, x + width, y + height};
+        eyes_ = expected;
         RECT r{};
         Expect([&] { HWND eye = Window("eye", false); r = RectOf(eye); return eye != nullptr && EqualRect(&r, &expected); },
                [&] { return "the eye window is at " + RectText(r); });
         const int middle = y + height / 2;
-        ExpectPixels({{{x + 2, middle}, outline},  {{x + width - 3, middle}, outline},  {{x + 1, y + 1}, paper},
-                      {{x + width - 2, y + height - 2}, paper}, {{x + width / 2, middle}, paper},
-                      {{x - 3, middle}, paper}, {{x + width + 2, middle}, paper}});
+        ExpectPixels({{{x + 2, middle}, outline, true}, {{x + width - 3, middle}, outline, true},
+                      {{x + 1, y + 1}, paper, true}, {{x + width - 2, y + height - 2}, paper, true},
+                      {{x + width / 2, middle}, paper, true}, {{x - 3, middle}, paper, true},
+                      {{x + width + 2, middle}, paper, true}});
     } else if (what == "no-eyes") {
         Expect([&] { return Window("eye", false) == nullptr; }, [] { return "the eyes are still shown"; });
-    } else if (what == "pupils" || what == "colour") {
+    } else if (what == "pupils" || what == "pupil" || what == "colour") {
         const POINT first{Number(w[2]), Number(w[3])};
-        if (what == "colour")
-            ExpectPixels({{first, Colour(w[4])}});
-        else
-            ExpectPixels({{first, pupil_}, {{Number(w[4]), Number(w[5])}, pupil_}});
+        std::vector<Pixel> samples;
+        if (what == "colour") {
+            samples.push_back({first, Colour(w[4]), true});
+        } else {
+            AddPupil(samples, first);
+            if (what == "pupils")
+                AddPupil(samples, {Number(w[4]), Number(w[5])});
+        }
+        // "within MS" bounds the wait, for what must come that soon.
+        const bool bounded = w.size() > 5 && w[w.size() - 2] == "within";
+        ExpectPixels(samples, bounded ? DWORD(Number(w.back())) : kTimeoutMs);
     } else if (what == "eye-host") {
         Expect(
             [&] {
@@ -753,6 +897,12 @@ void Runner::RunExpect(const Words& w)
                [&] { return "the " + w[2] + " window has another owner"; });
     } else if (what == "foreground") {
         Expect([&] { return GetForegroundWindow() == Window(w[2]); }, [&] { return w[2] + " is not in front"; });
+    } else if (what == "cpu") {
+        // The program's time over one measured command below or above the
+        // given per cent of its time over another.
+        const double part = cpu_.at(w[2]), whole = cpu_.at(w[5]), bound = Number(w[4]) * whole / 100;
+        Check(w[3] == "below" ? part <= bound : part >= bound,
+              Text("%ld µs over ", long(part / 1000)) + w[2] + Text(", %ld µs over ", long(whole / 1000)) + w[5]);
     } else if (what == "hit") {
         const LRESULT code = SendMessageW(Window("drag"), WM_NCHITTEST, 0, MAKELPARAM(Number(w[2]), Number(w[3])));
         Check(code == Number(w[4]), Text("the drag window answers %ld", long(code)));
@@ -760,22 +910,27 @@ void Runner::RunExpect(const Words& w)
         // The colour dialog's 16 custom colours: the given one first, black
         // in the others.
         const RECT area = RectOf(GetDlgItem(Window("colour"), 721));
-        std::vector<std::pair<POINT, COLORREF>> boxes;
+        std::vector<Pixel> boxes;
         for (int i = 0; i < 16; ++i)
             boxes.push_back({{area.left + (area.right - area.left) * (2 * (i % 8) + 1) / 16,
                               area.top + (area.bottom - area.top) * (2 * (i / 8) + 1) / 4},
-                             i == 0 ? Colour(w[2]) : RGB(0, 0, 0)});
+                             i == 0 ? Colour(w[2]) : RGB(0, 0, 0), true});
         ExpectPixels(boxes);
     } else if (what == "file") {
-        if (w[2] == "tmp" || w[2] == "tmp-none") {
-            const bool there = GetFileAttributesW(File(L"tavrel.tmp").c_str()) != INVALID_FILE_ATTRIBUTES;
-            Check(there == (w[2] == "tmp"), there ? "tavrel.tmp is there" : "tavrel.tmp is missing");
+        // tavrel.dat, or with "tmp" tavrel.tmp; "none" is an empty or
+        // missing file, and "some" any file at all.
+        const bool tmp = w[2] == "tmp";
+        const std::string name = tmp ? "tavrel.tmp" : "tavrel.dat", value = w[tmp ? 3 : 2];
+        const std::wstring path = File(tmp ? L"tavrel.tmp" : L"tavrel.dat");
+        if (value == "some") {
+            Check(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, name + " is missing");
             return;
         }
-        const std::vector<uint8_t> expected = w[2] == "same" ? written_ : (w[2] == "none" ? std::vector<uint8_t>() : Record(w, 2));
+        const std::vector<uint8_t> expected =
+            value == "same" ? written_ : (value == "none" ? std::vector<uint8_t>() : Record(w, tmp ? 3 : 2));
         std::vector<uint8_t> bytes;
-        Expect([&] { return (bytes = ReadBytes(File(L"tavrel.dat"))) == expected; }, [&] {
-            std::string hex = "tavrel.dat holds";
+        Expect([&] { return (bytes = ReadBytes(path)) == expected; }, [&] {
+            std::string hex = name + " holds";
             for (uint8_t b : bytes)
                 hex += Text(" %02lX", b);
             return hex;

@@ -52,6 +52,9 @@ const int32_t kPupilCases[][10] = {
     { 315, 200, 0, 0, 78, 104, 66, 88, 187, 85 },      { 315, 200, 0, 0, 72, 96, 61, 81, 187, 84 },
     { 315, 200, 0, 0, 75, -5000, 63, 29, 227, 29 },    { 315, 200, 0, 0, 75, 5000, 63, 140, 227, 139 },
     { 95, 60, 0, 0, -177, 30, 7, 25, 56, 25 },         { 84, 51, 0, 0, 0, -128, 16, 8, 57, 9 },
+    // Just past the travel, where clamping first applies: 44 across is 1.06
+    // times it and comes back to 42, 58 down 1.04 times and comes back to 56.
+    { 315, 200, 0, 0, 119, 100, 105, 84, 187, 84 },    { 315, 200, 0, 0, 75, 158, 63, 140, 189, 98 },
 };
 
 TEST(PlacePupils, GivesTheWorkedRectangles)
@@ -74,7 +77,9 @@ TEST(PlacePupils, DistanceExactlyAtTheLimitIsNotClamped)
     // centre goes right there; farther ones that way are clamped back onto it
     // (2.57 and 4.29 round to 3 and 4). A cursor on the centre is not clamped
     // even against a travel of 0, where clamping would divide 0 by 0.
-    const double cases[][5] = { { 5, 23, 24, 20, 21 }, { 5, 23, 25, 20, 21 }, { 5, 26, 28, 20, 21 }, { 0, 20, 20, 17, 17 } };
+    const double cases[][5] = { { 5, 23, 24, 20, 21 }, { 5, 23, 25, 20, 21 }, { 5, 26, 28, 20, 21 }, { 0, 20, 20, 17, 17 },
+                                // 12 and 18 against a travel of 20: 1.08 times it, clamped to (11.09, 16.64).
+                                { 20, 32, 38, 28, 34 } };
     for (const auto& c : cases) {
         PupilRect p[2];
         PlacePupils(EyeGeometry{ 40, 44, c[0], 1.0, 7, 7, 84 * 40 }, 0, 0, 40, int32_t(c[1]), int32_t(c[2]), p);

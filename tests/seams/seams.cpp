@@ -1,11 +1,14 @@
 // The seams of tavrel_seams.exe. TAVREL_SEAMS holds entries separated by
 // commas, each "Call[@text]:N:action[:code]": the Nth call of that system
 // function (counting only calls whose path or class name contains the text,
-// when one is given) fails with the error code (8, not enough memory, by
-// default), throws std::bad_alloc, or ends the process at once with exit
-// code 99, as a crash or a killed process would.
+// or whose class atom is that of the class named so, when one is given) fails with the error code (8, not enough memory, by
+// default), throws std::bad_alloc, ends the process at once with exit
+// code 99, as a crash or a killed process would, or, with "lose-layer",
+// goes through after the stand-in shell has destroyed its layer. A failing call does to
+// the files what the system's own failure does.
 #define TAVREL_SEAMS_DEFINED_HERE
 #include "tests/seams/seams.h"
+#include "tools/standin_shell/standin_shell_protocol.h"
 
 #include <cstdlib>
 #include <cwchar>
@@ -46,13 +49,49 @@ std::vector<Seam> ReadSeams()
     return seams;
 }
 
+// A failed replace is not always clean: with these two codes the system
+// has already moved the replaced file (the subject) out of its place, to
+// nowhere or to a name of its own, and the replacement keeps its name.
+void ReplaceFileSideEffects(const wchar_t* replaced, DWORD code)
+{
+    if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+        DeleteFileW(replaced);
+    else if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+        MoveFileW(replaced, (std::wstring(replaced) + L"~RF1a2b.TMP").c_str());
+}
+
+// Whether the subject is what the seam looks for: a path or class name
+// holding its text, or the atom of a class of that name.
+bool Matches(const Seam& seam, const wchar_t* subject)
+{
+    if (seam.text.empty())
+        return true;
+    if (subject == nullptr)
+        return false;
+    if (IS_INTRESOURCE(subject)) {
+        WNDCLASSEXW found{};
+        found.cbSize = sizeof found;
+        return GetClassInfoExW(GetModuleHandleW(nullptr), seam.text.c_str(), &found) ==
+               BOOL(reinterpret_cast<ULONG_PTR>(subject));
+    }
+    return std::wcsstr(subject, seam.text.c_str()) != nullptr;
+}
+
+// The stand-in shell destroys its wallpaper layer now, and the call then
+// runs into that as it would when the shell rebuilt its desktop at this
+// very moment.
+void LoseStandinLayer()
+{
+    SendMessageW(FindWindowW(L"Progman", nullptr), RegisterWindowMessageW(standin_shell::kControlMessageName),
+                 standin_shell::kCommandDestroyLayer, 0);
+}
+
 // Whether this call is to fail; it may instead throw or end the process.
 bool Hit(const char* call, const wchar_t* subject)
 {
     static std::vector<Seam> seams = ReadSeams();
     for (Seam& seam : seams) {
-        if (seam.call != call || (!seam.text.empty() && (IS_INTRESOURCE(subject) || subject == nullptr ||
-                                                         std::wcsstr(subject, seam.text.c_str()) == nullptr)))
+        if (seam.call != call || !Matches(seam, subject))
             continue;
         if (++seam.seen != seam.when)
             continue;
@@ -60,6 +99,12 @@ bool Hit(const char* call, const wchar_t* subject)
             throw std::bad_alloc();
         if (seam.action == "exit")
             TerminateProcess(GetCurrentProcess(), 99);
+        if (seam.action == "lose-layer") {
+            LoseStandinLayer();
+            return false;
+        }
+        if (seam.call == "ReplaceFileW")
+            ReplaceFileSideEffects(subject, seam.code);
         SetLastError(seam.code);
         return true;
     }

@@ -23,7 +23,15 @@
     X(HBITMAP, CreateDIBSection, nullptr, nullptr, (HDC a, const BITMAPINFO* b, UINT c, void** d, HANDLE e, DWORD f), \
       (a, b, c, d, e, f))                                                                                         \
     X(BOOL, ChooseColorW, FALSE, nullptr, (LPCHOOSECOLORW a), (a))                                               \
-    X(BOOL, GetCursorPos, FALSE, nullptr, (LPPOINT a), (a))
+    X(BOOL, GetCursorPos, FALSE, nullptr, (LPPOINT a), (a))                                                      \
+    X(BOOL, MoveFileExW, FALSE, b, (LPCWSTR a, LPCWSTR b, DWORD c), (a, b, c))                                   \
+    X(HMENU, LoadMenuW, nullptr, nullptr, (HINSTANCE a, LPCWSTR b), (a, b))                                      \
+    X(HHOOK, SetWindowsHookExW, nullptr, nullptr, (int a, HOOKPROC b, HINSTANCE c, DWORD d), (a, b, c, d))       \
+    X(INT_PTR, DialogBoxParamW, -1, nullptr, (HINSTANCE a, LPCWSTR b, HWND c, DLGPROC d, LPARAM e),              \
+      (a, b, c, d, e))                                                                                            \
+    X(HBITMAP, CreateCompatibleBitmap, nullptr, nullptr, (HDC a, int b, int c), (a, b, c))                       \
+    X(BOOL, UpdateLayeredWindowIndirect, FALSE, nullptr, (HWND a, const UPDATELAYEREDWINDOWINFO* b), (a, b))     \
+    X(HWND, SetParent, nullptr, nullptr, (HWND a, HWND b), (a, b))
 
 #define TAVREL_DECLARE_SEAM(type, call, failed, subject, parameters, arguments) type WINAPI Seam##call parameters;
 TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
@@ -38,4 +46,11 @@ TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
 #define CreateDIBSection SeamCreateDIBSection
 #define ChooseColorW SeamChooseColorW
 #define GetCursorPos SeamGetCursorPos
+#define MoveFileExW SeamMoveFileExW
+#define LoadMenuW SeamLoadMenuW
+#define SetWindowsHookExW SeamSetWindowsHookExW
+#define DialogBoxParamW SeamDialogBoxParamW
+#define CreateCompatibleBitmap SeamCreateCompatibleBitmap
+#define UpdateLayeredWindowIndirect SeamUpdateLayeredWindowIndirect
+#define SetParent SeamSetParent
 #endif

@@ -290,6 +290,46 @@ bool RemoveTree(const std::wstring& path)
            GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
+// The folder under Z:\proc of the Unix process that runs the exe under
+// Wine, found by its command line; empty where there is none.
+std::wstring UnixProcessFolder(const std::wstring& exe)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+    std::wstring folder;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && folder.empty(); more = FindNextFileW(search, &found)) {
+        const std::wstring process = std::wstring(L"Z:\\proc\\") + found.cFileName;
+        const std::vector<uint8_t> line = ReadBytes(process + L"\\cmdline");
+        if (Widen(std::string(line.begin(), std::find(line.begin(), line.end(), 0))) == exe)
+            folder = process;
+    }
+    FindClose(search);
+    return folder;
+}
+
+// The processor time a process has used, in nanoseconds. Wine answers
+// GetProcessTimes for any process with the caller's own times, so there
+// the Unix process's threads are asked instead, to the nanosecond.
+double ProcessorTime(const ChildProcess& process, const std::wstring& exe)
+{
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+        FILETIME created, ended, kernel, user;
+        GetProcessTimes(process.Handle(), &created, &ended, &kernel, &user);
+        auto ns = [](FILETIME t) { return 100.0 * double(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime); };
+        return ns(kernel) + ns(user);
+    }
+    const std::wstring tasks = UnixProcessFolder(exe) + L"\\task";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((tasks + L"\\*").c_str(), &found);
+    double total = 0;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::vector<uint8_t> line = ReadBytes(tasks + L"\\" + found.cFileName + L"\\schedstat");
+        total += std::atof(std::string(line.begin(), line.end()).c_str());
+    }
+    FindClose(search);
+    return total;
+}
+
 LRESULT ShellControl(unsigned command, LPARAM argument)
 {
     static const UINT message = RegisterWindowMessageW(standin_shell::kControlMessageName);

@@ -82,6 +82,7 @@ struct ShellState {
     bool gradient;
     bool withLayer;
     bool hold;
+    bool loseLayerOnIcon;
     HWND tray;
     std::vector<TrayIcon> icons;
     long answerDelay;          // milliseconds, or kAnswerNever
@@ -157,6 +158,8 @@ bool ParseCommandLine()
             g_shell.gradient = true;
         } else if (wcscmp(arg, kOptionHold) == 0) {
             g_shell.hold = true;
+        } else if (wcscmp(arg, kOptionLoseLayerOnIcon) == 0) {
+            g_shell.loseLayerOnIcon = true;
         } else if (!milliseconds(arg, kOptionAnswerDelayPrefix, g_shell.answerDelay) &&
                    !milliseconds(arg, kOptionAnswerLatePrefix, g_shell.answerLate)) {
             ok = false;
@@ -350,6 +353,26 @@ LRESULT DestroyLayer()
     return destroyed;
 }
 
+// A shell that hands the windows of other programs in its layer to the
+// desktop before it destroys the layer: they become top-level windows and
+// are never destroyed. SetParent on another thread's window waits until
+// that thread has carried it out.
+LRESULT OrphanLayer()
+{
+    HWND holder = g_shell.layout == Layout::Classic ? g_shell.layer : g_shell.progman;
+    std::vector<HWND> foreign;
+    for (HWND child = holder ? GetWindow(holder, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetWindowThreadProcessId(child, nullptr) != GetCurrentThreadId())
+            foreign.push_back(child);
+    }
+    LRESULT orphaned = 0;
+    for (HWND child : foreign) {
+        if (SetParent(child, nullptr))
+            ++orphaned;
+    }
+    return orphaned + DestroyLayer();
+}
+
 // A request for the wallpaper layer: answered at once, after the answer
 // delay, or never.
 void RequestLayer()
@@ -414,6 +437,12 @@ LRESULT OnNotifyIcon(const COPYDATASTRUCT* copy)
     if (icon == nullptr) {
         g_shell.icons.push_back(TrayIcon{window, data->id, 0, 0, false, false});
         icon = &g_shell.icons.back();
+        if (g_shell.loseLayerOnIcon) {
+            g_shell.loseLayerOnIcon = false;
+            g_shell.destroyedAt = GetTickCount();
+            g_shell.prompts.clear();
+            DestroyLayer();
+        }
     }
     icon->flags |= data->flags;
     if (data->flags & NIF_MESSAGE)
@@ -474,6 +503,10 @@ LRESULT OnControl(WPARAM command, LPARAM argument)
         g_shell.destroyedAt = GetTickCount();
         g_shell.prompts.clear();
         return DestroyLayer();
+    case kCommandOrphanLayer:
+        g_shell.destroyedAt = GetTickCount();
+        g_shell.prompts.clear();
+        return OrphanLayer();
     case kCommandQueryLayer:
         return reinterpret_cast<LRESULT>(g_shell.layer);
     case kCommandQueryPromptCount:

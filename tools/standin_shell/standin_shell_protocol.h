@@ -60,6 +60,10 @@ inline constexpr wchar_t kOptionWithLayer[] = L"--with-layer";
 // Paints a vertical gradient instead of the solid wallpaper, for showing the
 // program to a person. Tests keep the solid colour.
 inline constexpr wchar_t kOptionGradient[] = L"--wallpaper=gradient";
+// The layer is destroyed as soon as a program adds a notification icon,
+// inside that call, as by a shell that rebuilds its desktop while the
+// program is still starting.
+inline constexpr wchar_t kOptionLoseLayerOnIcon[] = L"--lose-layer-on-icon";
 // Builds nothing until the named event kHoldEventName is set, so that a
 // test can make the desktop appear at a moment of its choosing.
 inline constexpr wchar_t kOptionHold[] = L"--hold";
@@ -115,6 +119,11 @@ enum Command : unsigned {
     // destroyed the nth 0x052C with wParam 13 / lParam 1 since then came,
     // or kNoPrompt while it has not come.
     kCommandQueryPromptTime = 9,
+    // As kCommandDestroyLayer, but the windows of other programs in the
+    // layer are first made top-level windows of the desktop, where they
+    // outlive the layer without ever being destroyed. Returns the number of
+    // windows removed directly and made top-level.
+    kCommandOrphanLayer = 10,
 };
 
 inline constexpr long kNoPrompt = 0x7FFFFFFF;
