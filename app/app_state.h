@@ -11,6 +11,7 @@
 
 #include "app/settings_record.h"
 #include "eyes/eye_geometry.h"
+#include "eyes/eye_visibility.h"
 #include "settings_ui/change_bits.h"
 
 // GDI+ flat-API objects, declared opaquely so that this header does not pull
@@ -63,7 +64,21 @@ struct AppState {
     LONGLONG lastFrameCost;                // performance-counter ticks the last frame drawn took
     LONGLONG lastFrameEnd;                 // when it ended
     bool frameTimerPending;                // the frame timer runs: the thread rests after a frame
-    LONGLONG lastHostCheck;                // when a wake-up last asked whether DesktopHost still exists
+
+    // eyes/eye_visibility.cpp: whether anyone can see the eyes. While
+    // nobody can, the mouse hook is removed and no frame is drawn.
+    bool eyesHidden;
+    bool sessionLocked;         // the session is locked
+    bool sessionAway;           // another session has the console
+    bool displayOff;            // the display is switched off
+    bool visibilityCheckPending;// a look is posted and not yet taken
+    bool recheckOnMove;         // a window event came: the next movement looks again
+    LONGLONG lastVisibilityCheck;// performance-counter time of the last look
+    HWINEVENTHOOK windowEventHooks[kWatchedEventRanges];
+    bool sessionNotifyRegistered;
+    HPOWERNOTIFY displayNotify;
+    HMODULE dwmModule;          // dwmapi.dll, where the system has it
+    HRESULT(WINAPI* dwmGetWindowAttribute)(HWND, DWORD, void*, DWORD);
 
     // eyes/eye_window.cpp
     HWND DesktopHost;          // parent of EyeWindow

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "app/window_messages.h"
 #include "eyes/cursor_hook.h"
+#include "eyes/eye_visibility.h"
 #include "eyes/eye_window.h"
 
 namespace {
@@ -53,13 +54,15 @@ void RunMessageLoop()
 
 // Runs the program from the first start to its orderly end: the single
 // instance guard, the shell's desktop windows, everything the program
-// shows, the mouse hook and the message loop, then the release of it all.
+// shows, the mouse hook, the watch over whether anyone can see the eyes
+// and the message loop, then the release of it all.
 // The hook goes first, before anything it could wake is released. No
 // failure is retried, and the exit code is always 0.
 void RunFirstInstance()
 {
     FindProgman();
     if (FindDesktopHost() && InitApplication() && StartCursorTracking()) {
+        StartVisibilityWatch();
         RunMessageLoop();
         StopCursorTracking();
     }

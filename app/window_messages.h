@@ -17,3 +17,7 @@ constexpr UINT kSecondStart = WM_APP + 1;
 // Posted by the hook thread to MainWindow when the cursor has moved and no
 // such wake-up is pending yet. Modal loops deliver it too.
 constexpr UINT kCursorMoved = WM_APP + 2;
+
+// Posted to MainWindow to look at whether anyone can see the eyes; at most
+// one is waiting at any time.
+constexpr UINT kCheckVisibility = WM_APP + 3;

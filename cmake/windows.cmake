@@ -4,7 +4,7 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
 add_link_options(-static -static-libgcc -static-libstdc++)
-set(TAVREL_WIN_LIBS gdiplus comdlg32 shell32 gdi32 user32 kernel32)
+set(TAVREL_WIN_LIBS gdiplus comdlg32 shell32 wtsapi32 gdi32 user32 kernel32)
 
 # Everything of the program except its entry point.
 set(TAVREL_WIN_SOURCES
@@ -15,6 +15,7 @@ set(TAVREL_WIN_SOURCES
   eyes/eye_renderer.cpp
   eyes/eye_window.cpp
   eyes/cursor_hook.cpp
+  eyes/eye_visibility.cpp
   tray/main_window.cpp
   tray/tray_icon.cpp
   tray/work_window.cpp

@@ -5,6 +5,7 @@
 #include "app/report_error.h"
 #include "app/window_messages.h"
 #include "eyes/eye_renderer.h"
+#include "eyes/eye_visibility.h"
 #include "eyes/eye_window.h"
 #include "eyes/point_scale.h"
 
@@ -108,9 +109,12 @@ DWORD WINAPI HookThreadProc(void* ready)
 } // namespace
 
 // Installs the low-level mouse hook on a thread of its own and waits until
-// it is in place. A failure is reported with the hook thread's error code.
+// it is in place, at start-up and whenever the eyes can be seen again. A
+// failure is reported with the hook thread's error code.
 bool StartCursorTracking()
 {
+    if (g_app.hookThread != nullptr)
+        return true;
     LoadPointConversions();
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
@@ -156,9 +160,11 @@ void StopCursorTracking()
 // look at the newest point. The wake-up is marked handled before the point
 // is read, so a move that comes in meanwhile posts a wake-up of its own.
 //
-// The eye window is first made sure of its host: whether it is still the
-// host's child on every wake-up, whether the host still exists at most once
-// a second, since under Wine that question goes to another process.
+// A wake-up also asks for a look at whether the eyes can be seen and the
+// host still exists, after a window event and at most once a second of
+// movement otherwise; both questions go to other processes under Wine.
+// That the eye window is still the host's child is known at once, and made
+// sure of on every wake-up.
 //
 // After a frame that took d microseconds the thread rests as long before
 // it draws the next, and the timer then draws the newest point: a large
@@ -167,14 +173,16 @@ void StopCursorTracking()
 void DrawLatestCursor()
 {
     g_app.hookWakePending.store(false);
-    if (g_app.frameTimerPending || g_app.EyeWindow == nullptr)
+    if (g_app.eyesHidden || g_app.frameTimerPending || g_app.EyeWindow == nullptr)
         return;
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    const bool askHost = now.QuadPart - g_app.lastHostCheck >= g_app.counterFrequency;
-    if (askHost)
-        g_app.lastHostCheck = now.QuadPart;
-    CheckEyeWindowAttached(askHost);
+    if (g_app.recheckOnMove || now.QuadPart - g_app.lastVisibilityCheck >= g_app.counterFrequency) {
+        g_app.recheckOnMove = false;
+        g_app.lastVisibilityCheck = now.QuadPart;
+        RequestVisibilityCheck();
+    }
+    CheckEyeWindowAttached(false);
     if (g_app.EyeWindow == nullptr)
         return;
     const LONGLONG rested = now.QuadPart - g_app.lastFrameEnd;

@@ -6,6 +6,7 @@
 #include "app/report_error.h"
 #include "eyes/desktop_layout.h"
 #include "eyes/eye_renderer.h"
+#include "eyes/eye_visibility.h"
 #include "tray/main_window.h"
 
 namespace {
@@ -172,6 +173,7 @@ bool CreateEyeWindow()
     GetCursorPos(&cursor);
     g_app.fullFrameNeeded = true;
     RenderEyes(cursor);
+    RequestVisibilityCheck();
     return true;
 }
 

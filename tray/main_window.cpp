@@ -5,6 +5,7 @@
 #include "app/report_error.h"
 #include "app/window_messages.h"
 #include "eyes/cursor_hook.h"
+#include "eyes/eye_visibility.h"
 #include "eyes/eye_window.h"
 #include "res/resource_ids.h"
 #include "tray/settings_command.h"
@@ -95,6 +96,7 @@ void OnReattachTimer(UINT_PTR id)
 void OnWorkAreaChange()
 {
     CheckEyeWindowAttached(true);
+    RequestVisibilityCheck();
     if (g_app.EyeWindow == nullptr)
         return;
     POINT position = { g_app.settings.x, g_app.settings.y };
@@ -108,17 +110,20 @@ void OnTaskbarCreated()
 {
     RestoreTrayIcon();
     CheckEyeWindowAttached(true);
+    RequestVisibilityCheck();
 }
 
 void OnMainWindowDestroy()
 {
+    StopVisibilityWatch();
     g_app.MainWindow = nullptr;
     PostQuitMessage(0);
 }
 
 // The messages of the hidden main window: tray clicks, the second start's
-// wake-up, the re-attach timers, work-area changes and the shell's new
-// taskbar. It never closes on request; only its destruction ends the
+// wake-up, the hook's wake-up, the re-attach, frame and visibility timers,
+// the looks at whether the eyes can be seen, the session's and the
+// display's changes, work-area changes and the shell's new taskbar. It never closes on request; only its destruction ends the
 // program.
 LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -141,6 +146,20 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             OnFrameTimer();
             return 0;
         }
+        if (wParam == kVisibilityTimer) {
+            UpdateEyesVisibility();
+            return 0;
+        }
+        break;
+    case kCheckVisibility:
+        UpdateEyesVisibility();
+        return 0;
+    case WM_WTSSESSION_CHANGE:
+        OnSessionChange(wParam);
+        return 0;
+    case WM_POWERBROADCAST:
+        if (OnPowerBroadcast(wParam, lParam))
+            return TRUE;
         break;
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETWORKAREA)

@@ -7,6 +7,7 @@
 #include "app/class_names.h"
 #include "app/messages.h"
 #include "app/report_error.h"
+#include "eyes/eye_visibility.h"
 #include "res/resource_ids.h"
 #include "settings_ui/change_bits.h"
 #include "settings_ui/drag_window.h"
@@ -150,12 +151,20 @@ void TearDownSettingsUI(HBITMAP heldBitmap)
 // reported itself, and the command then undoes the steps before it. The
 // command runs once at a time: the box of a failed step delivers tray
 // clicks, and a second run inside it would take over the class and the
-// windows of the first and release them under it.
+// windows of the first and release them under it. The eyes stay live
+// while it runs, even where nobody could otherwise see them, since the user
+// now looks at them; should their hook not come back, the program ends
+// before anything is made.
 void RunSettingsUI()
 {
     if (g_app.settingsCommandRunning)
         return;
     g_app.settingsCommandRunning = true;
+    UpdateEyesVisibility();
+    if (g_app.MainWindow == nullptr) {
+        g_app.settingsCommandRunning = false;
+        return;
+    }
     HBITMAP heldBitmap = nullptr;
     if (RegisterDragWindowClass() && CreateOwnerWindows() && CreateDragWindow() && CreateDragDC()) {
         CopySettingsIntoPending(g_app.settings, g_app.pendingRect, g_app.pendingColors);
@@ -167,4 +176,5 @@ void RunSettingsUI()
     }
     TearDownSettingsUI(heldBitmap);
     g_app.settingsCommandRunning = false;
+    RequestVisibilityCheck();
 }

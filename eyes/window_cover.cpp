@@ -1,0 +1,84 @@
+#include "eyes/window_cover.h"
+
+namespace {
+
+bool Empty(const CoverRect& r)
+{
+    return r.left >= r.right || r.top >= r.bottom;
+}
+
+int32_t Max(int32_t a, int32_t b)
+{
+    return a > b ? a : b;
+}
+
+int32_t Min(int32_t a, int32_t b)
+{
+    return a < b ? a : b;
+}
+
+// Adds the non-empty parts of piece that lie outside cover to pieces: a
+// band above and one below the cover across the piece's width, and one left
+// and one right of it between them. False when there is no room for them.
+bool AddRemainder(const CoverRect& piece, const CoverRect& cover, CoverRect* pieces, size_t& count)
+{
+    const CoverRect overlap{ Max(piece.left, cover.left), Max(piece.top, cover.top), Min(piece.right, cover.right),
+                             Min(piece.bottom, cover.bottom) };
+    const CoverRect parts[4] = {
+        { piece.left, piece.top, piece.right, overlap.top },
+        { piece.left, overlap.bottom, piece.right, piece.bottom },
+        { piece.left, overlap.top, overlap.left, overlap.bottom },
+        { overlap.right, overlap.top, piece.right, overlap.bottom },
+    };
+    if (Empty(overlap))
+        return count < kMaxUncoveredPieces ? (pieces[count++] = piece, true) : false;
+    for (const CoverRect& part : parts) {
+        if (Empty(part))
+            continue;
+        if (count == kMaxUncoveredPieces)
+            return false;
+        pieces[count++] = part;
+    }
+    return true;
+}
+
+} // namespace
+
+// Whether the rectangles together cover every pixel of the target. Each
+// cover is cut out of what is still uncovered, which stays a set of
+// disjoint rectangles. One cover that holds the whole target settles it at
+// once, however many small ones lie above it. An empty target is covered.
+bool RectCovered(const CoverRect& target, const CoverRect* covers, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const CoverRect& c = covers[i];
+        if (c.left <= target.left && c.top <= target.top && c.right >= target.right && c.bottom >= target.bottom)
+            return true;
+    }
+    CoverRect buffers[2][kMaxUncoveredPieces];
+    CoverRect* pieces = buffers[0];
+    size_t pieceCount = Empty(target) ? 0 : 1;
+    pieces[0] = target;
+    for (size_t i = 0; i < count && pieceCount > 0; ++i) {
+        CoverRect* next = pieces == buffers[0] ? buffers[1] : buffers[0];
+        size_t nextCount = 0;
+        for (size_t p = 0; p < pieceCount; ++p) {
+            if (!AddRemainder(pieces[p], covers[i], next, nextCount))
+                return false;
+        }
+        pieces = next;
+        pieceCount = nextCount;
+    }
+    return pieceCount == 0;
+}
+
+// Only an opaque window that is on the screen hides what lies below it.
+// The shell's desktop windows lie below or around the eyes by design, and
+// the program's own windows, the translucent preview above all, lie over
+// them on purpose; a layered window may let them show through anywhere,
+// and a click-through one is usually an overlay that does.
+bool WindowHidesWhatIsBelow(const WindowFacts& f)
+{
+    return f.visible && !f.minimized && !f.cloaked && !f.layered && !f.clickThrough && !f.shellDesktop &&
+           !f.ownProcess;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Whether other windows hide the eyes altogether. Nothing here calls the
+// platform.
+#include <cstddef>
+#include <cstdint>
+
+// A rectangle in screen pixels; right and bottom are exclusive.
+struct CoverRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+// How many separate uncovered pieces of the eyes the test follows. Windows
+// that cut the rectangle into more pieces than this leave it counted as
+// seen, which only costs the frames that a hidden pair of eyes would have
+// saved.
+constexpr size_t kMaxUncoveredPieces = 64;
+
+bool RectCovered(const CoverRect& target, const CoverRect* covers, size_t count);
+
+// What decides whether a top-level window above the eyes hides what lies
+// below it.
+struct WindowFacts {
+    bool visible;
+    bool minimized;
+    bool cloaked;        // the compositor keeps it off the screen: another virtual desktop, a suspended app
+    bool layered;        // may be translucent anywhere
+    bool clickThrough;   // WS_EX_TRANSPARENT
+    bool shellDesktop;   // one of the shell's own desktop windows
+    bool ownProcess;     // the program's own, such as the translucent preview
+};
+
+bool WindowHidesWhatIsBelow(const WindowFacts& facts);
