@@ -3,6 +3,9 @@
 // Input cost: another process injects mouse moves one after another, with
 // no Tavrel running and with the real tavrel.exe on the stand-in shell at
 // two sizes; each move is timed until the system reports the cursor there.
+// The same with a window of the bench over the whole screen, where nobody
+// can see the eyes; and the program's own processor time over 10,000 moves
+// in each case.
 //
 // Frame cost: the renderer's three steps (background copy, pupil fills,
 // layered update) for a whole frame against a frame that changes only the
@@ -83,9 +86,73 @@ double MoveCost()
     return rounds[2];
 }
 
+// The program's processor time over 10,000 injected moves along the same
+// path, each waited for, counted until the program is at rest again, in
+// milliseconds.
+double ProgramTime(const ws::ChildProcess& tavrel, const std::wstring& exe)
+{
+    const double before = ws::ProcessorTime(tavrel, exe);
+    for (int k = 0; k < 10000; ++k) {
+        const POINT at = {200 + (k * 37) % 900, 150 + (k * 53) % 700};
+        ws::SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, at);
+        while (ws::CursorPos().x != at.x || ws::CursorPos().y != at.y)
+            SwitchToThread();
+    }
+    double last = -1, now = ws::ProcessorTime(tavrel, exe);
+    while (now != last) {
+        ws::PumpFor(200);
+        last = now;
+        now = ws::ProcessorTime(tavrel, exe);
+    }
+    return (now - before) / 1e6;
+}
+
+// A window of this process over the whole screen, as a game's, which hides
+// the eyes from everyone. It lives on a thread of its own that handles its
+// messages, as a program that answers does, while the bench's own thread
+// only injects and waits; the thread ends when the window is closed.
+DWORD WINAPI CoverThread(void* shown)
+{
+    HWND cover = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                 GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(cover, SW_SHOW);
+    SetForegroundWindow(cover);
+    SetEvent(static_cast<HANDLE>(shown));
+    MSG message;
+    while (IsWindow(cover) && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.hwnd == nullptr && message.message == WM_CLOSE)
+            DestroyWindow(cover);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+HANDLE CoverTheScreen(DWORD& threadId)
+{
+    HANDLE shown = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, CoverThread, shown, 0, &threadId);
+    WaitForSingleObject(shown, 10000);
+    CloseHandle(shown);
+    return thread;
+}
+
+void Uncover(HANDLE thread, DWORD threadId)
+{
+    PostThreadMessageW(threadId, WM_CLOSE, 0, 0);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+}
+
+struct InputFigures {
+    double micros;    // per injected move
+    double programMs; // the program's time per 10,000 moves; 0 with no Tavrel
+};
+
 // The input cost on the stand-in shell's desktop, with tavrel.exe showing
-// eyes of the given size, or with none running when the width is 0.
-bool InputCost(int width, int height, double& micros)
+// eyes of the given size, or with none running when the width is 0; with
+// the eyes in view or with a window of another program over the whole
+// screen.
+bool InputCost(int width, int height, bool covered, InputFigures& figures)
 {
     const std::wstring folder = ws::BinFolder() + L"\\testtmp\\bench";
     ws::RemoveTree(folder);
@@ -95,16 +162,22 @@ bool InputCost(int width, int height, double& micros)
             return ws::ShellControl(standin_shell::kCommandQueryReady) == 1;
         }))
         return false;
+    const std::wstring exe = folder + L"\\tavrel.exe";
     if (width != 0) {
         uint32_t fields[8] = {0x0001AA2A, 100, 60, uint32_t(width), uint32_t(height), 0, 0xFFFFFF, 0};
         std::vector<uint8_t> bytes(reinterpret_cast<uint8_t*>(fields), reinterpret_cast<uint8_t*>(fields + 8));
-        if (!CopyFileW((ws::BinFolder() + L"\\tavrel.exe").c_str(), (folder + L"\\tavrel.exe").c_str(), FALSE) ||
-            !ws::WriteBytes(folder + L"\\tavrel.dat", bytes) || !tavrel.Start(folder + L"\\tavrel.exe", L"", folder) ||
+        if (!CopyFileW((ws::BinFolder() + L"\\tavrel.exe").c_str(), exe.c_str(), FALSE) ||
+            !ws::WriteBytes(folder + L"\\tavrel.dat", bytes) || !tavrel.Start(exe, L"", folder) ||
             !ws::WaitFor([&] { return ws::WindowOf(tavrel.Id(), L"8bf14e335fa0413b98aa2be5baee60b3") != nullptr; }))
             return false;
     }
+    DWORD coverThreadId = 0;
+    HANDLE cover = covered ? CoverTheScreen(coverThreadId) : nullptr;
     ws::PumpFor(500);
-    micros = MoveCost();
+    figures.micros = MoveCost();
+    figures.programMs = width != 0 ? ProgramTime(tavrel, exe) : 0;
+    if (cover != nullptr)
+        Uncover(cover, coverThreadId);
     return true;
 }
 
@@ -185,20 +258,30 @@ void FramesPerMove(int width, int height)
 
 int wmain()
 {
-    Report("Input cost: microseconds per injected mouse move, median of five rounds of 400\n");
-    Report("%-24s %10s %8s\n", "what runs", "us/move", "ratio");
-    double none = 0;
-    const int sizes[][2] = {{0, 0}, {315, 200}, {1280, 1024}};
-    for (const auto& size : sizes) {
-        double micros = 0;
-        if (!InputCost(size[0], size[1], micros)) {
-            Report("tavrel.exe at %d x %d did not start\n", size[0], size[1]);
+    Report("Input cost: microseconds per injected mouse move, median of five rounds of 400, against no Tavrel\n");
+    Report("under the same cover; the program's processor time over 10,000 such moves\n");
+    Report("%-34s %10s %8s %14s\n", "what runs", "us/move", "ratio", "program ms");
+    const struct {
+        int width, height;
+        bool covered;
+    } runs[] = {{0, 0, false}, {315, 200, false}, {1280, 1024, false},
+                {0, 0, true},  {315, 200, true},  {1280, 1024, true}};
+    double none[2] = {0, 0};
+    for (const auto& run : runs) {
+        InputFigures figures{};
+        if (!InputCost(run.width, run.height, run.covered, figures)) {
+            Report("tavrel.exe at %d x %d did not start\n", run.width, run.height);
             return 1;
         }
-        none = size[0] == 0 ? micros : none;
-        char what[32];
-        std::snprintf(what, sizeof what, size[0] == 0 ? "no Tavrel" : "Tavrel at %d x %d", size[0], size[1]);
-        Report("%-24s %10.1f %8.2f\n", what, micros, micros / none);
+        double& baseline = none[run.covered ? 1 : 0];
+        baseline = run.width == 0 ? figures.micros : baseline;
+        char what[48];
+        const char* cover = run.covered ? ", screen covered" : "";
+        if (run.width == 0)
+            std::snprintf(what, sizeof what, "no Tavrel%s", cover);
+        else
+            std::snprintf(what, sizeof what, "Tavrel at %d x %d%s", run.width, run.height, cover);
+        Report("%-34s %10.1f %8.2f %14.1f\n", what, figures.micros, figures.micros / baseline, figures.programMs);
     }
 
     g_app.hInstance = GetModuleHandleW(nullptr);
