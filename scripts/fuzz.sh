@@ -26,7 +26,6 @@ targets=(
   "number_input      500000 2000 128"
   "pupil_placement  3000000 5000 24"
   "drag_change      3000000 5000 96"
-  "window_cover     2000000 5000 200"
 )
 
 status=0

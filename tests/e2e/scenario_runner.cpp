@@ -145,20 +145,17 @@ struct Pixel {
     bool is;
 };
 
-double UnixPrivateBytes(const std::wstring& exe)
-{
-    const std::vector<uint8_t> status = ReadBytes(UnixProcessFolder(exe) + L"\\status");
-    const std::string text(status.begin(), status.end());
-    const size_t at = text.find("RssAnon:");
-    return at == std::string::npos ? 0 : 1024.0 * std::atof(text.c_str() + at + 8);
-}
-
 double PrivateBytes(const ChildProcess& process, const std::wstring& exe)
 {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     GetProcessMemoryInfo(process.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-    return memory.PrivateUsage != 0 ? double(memory.PrivateUsage) : UnixPrivateBytes(exe);
+    if (memory.PrivateUsage != 0)
+        return double(memory.PrivateUsage);
+    const std::vector<uint8_t> status = ReadBytes(UnixProcessFolder(exe) + L"\\status");
+    const std::string text(status.begin(), status.end());
+    const size_t at = text.find("RssAnon:");
+    return at == std::string::npos ? 0 : 1024.0 * std::atof(text.c_str() + at + 8);
 }
 
 void CountObjects(const ChildProcess& process, Sample& sample)
@@ -381,12 +378,9 @@ void Runner::ExpectPixels(const std::vector<Pixel>& samples, DWORD timeoutMs)
         [&] { return "the screen (COLORREF values):" + mismatch; }, timeoutMs);
 }
 
-// A pupil centred on the point, of the size the last eyes give their
-// pupils: its colour two pixels inside each end of both axes, and, where
-// the outline is of another colour, not its colour three pixels beyond
-// them. An eye is a little under half the window wide, (W * 10 + 10) / 21,
-// and a pupil a sixth of an eye in either direction, rounded up; its
-// ellipse reaches from the centre (size - 1) / 2 pixels to each side.
+// A pupil centred on the point: its colour 2 px inside the ends of both
+// axes and, where the outline's colour differs, not its colour 3 px beyond.
+// An eye is (W * 10 + 10) / 21 wide and a pupil (eye + 3) / 6 by (H + 3) / 6.
 void Runner::AddPupil(std::vector<Pixel>& samples, POINT centre) const
 {
     Check(eyes_.right > eyes_.left, "no eyes were expected yet, so the pupils' size is unknown");
@@ -467,11 +461,8 @@ void Runner::Drag(POINT from, POINT to)
 // receiving process's own memory, whose address the message carries.
 void Runner::SendDisplayState(HWND target, DWORD state)
 {
-    struct {
-        GUID setting;
-        DWORD length;
-        DWORD state;
-    } record = {{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}}, sizeof(DWORD), state};
+    const struct { GUID setting; DWORD length, state; } record = {
+        {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}}, sizeof(DWORD), state};
     void* remote = VirtualAllocEx(tavrel_.Handle(), nullptr, sizeof record, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     CheckCall(remote != nullptr && WriteProcessMemory(tavrel_.Handle(), remote, &record, sizeof record, nullptr),
               "cannot hand tavrel.exe the display's state");
@@ -479,64 +470,37 @@ void Runner::SendDisplayState(HWND target, DWORD state)
     VirtualFreeEx(tavrel_.Handle(), remote, 0, MEM_RELEASE);
 }
 
-LRESULT CALLBACK OtherWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// A top-level window of the runner, standing for another program's: an
-// opaque grey popup at a rectangle or over the whole screen, or an ordinary
-// window maximized. "layered" makes it translucent and "noactivate" leaves
-// the foreground where it is. Then close, minimize, restore or move X Y act
-// on it.
+// A window of the runner, standing for another program's, brought to the
+// front; or close, minimize or move X Y acting on one.
 void Runner::OtherWindow(const Words& w)
 {
     const std::string& name = w[1];
     const std::string what = w.size() > 2 ? w[2] : "";
-    if (what == "close" || what == "minimize" || what == "restore" || what == "move") {
+    if (what == "close" || what == "minimize" || what == "move") {
         HWND window = Window(name);
-        if (what == "close") {
-            DestroyWindow(window);
-            others_.erase(name);
-        } else if (what == "move") {
+        if (what == "move")
             SetWindowPos(window, nullptr, Number(w[3]), Number(w[4]), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        } else {
-            ShowWindow(window, what == "minimize" ? SW_MINIMIZE : SW_RESTORE);
-        }
+        else if (what == "minimize")
+            ShowWindow(window, SW_MINIMIZE);
+        else if (DestroyWindow(window))
+            others_.erase(name);
         PumpFor(200);
         return;
     }
-    static const ATOM windowClass = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.lpfnWndProc = OtherWindowProc;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        c.hbrBackground = CreateSolidBrush(RGB(128, 128, 128));
-        c.lpszClassName = L"TavrelTestOtherProgram";
-        return RegisterClassExW(&c);
-    }();
-    const bool maximized = what == "maximized", whole = maximized || what == "fullscreen";
-    const bool layered = std::find(w.begin(), w.end(), "layered") != w.end();
-    const bool activate = std::find(w.begin(), w.end(), "noactivate") == w.end();
+    const bool maximized = what == "maximized", whole = maximized || what == "fullscreen", layered = w.back() == "layered";
     const RECT r = whole ? RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}
                          : RECT{Number(w[2]), Number(w[3]), Number(w[2]) + Number(w[4]), Number(w[3]) + Number(w[5])};
-    HWND window = CreateWindowExW(layered ? WS_EX_LAYERED : 0, MAKEINTATOM(windowClass), Widen(name).c_str(),
-                                  maximized ? WS_OVERLAPPEDWINDOW : WS_POPUP, r.left, r.top, r.right - r.left,
-                                  r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    CheckCall(window != nullptr, "cannot make the window " + name);
+    HWND window = CreateWindowExW(layered ? WS_EX_LAYERED : 0, L"STATIC", nullptr, maximized ? WS_OVERLAPPEDWINDOW : WS_POPUP,
+                                  r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+    CheckCall(window != nullptr && (!layered || SetLayeredWindowAttributes(window, 0, 128, LWA_ALPHA)),
+              "cannot make the window " + name);
     others_[name] = window;
-    if (layered)
-        SetLayeredWindowAttributes(window, 0, 128, LWA_ALPHA);
-    ShowWindow(window, maximized ? SW_SHOWMAXIMIZED : (activate ? SW_SHOW : SW_SHOWNOACTIVATE));
-    if (activate)
-        Run({"activate", name});
-    PumpFor(200);
+    ShowWindow(window, maximized ? SW_SHOWMAXIMIZED : SW_SHOW);
+    Run({"activate", name});
 }
 
-// Runs a command and keeps the processor time the program spent on it,
-// counted until the program has come to rest: its time stays the same for
-// a fifth of a second.
+// The program's processor time over a command, until it is at rest again:
+// its time stays the same for a fifth of a second.
 void Runner::Meter(const Words& w)
 {
     const std::wstring exe = File(L"tavrel.exe");
@@ -919,17 +883,13 @@ void Runner::RunExpect(const Words& w)
     } else if (what == "file") {
         // tavrel.dat, or with "tmp" tavrel.tmp; "none" is an empty or
         // missing file, and "some" any file at all.
-        const bool tmp = w[2] == "tmp";
-        const std::string name = tmp ? "tavrel.tmp" : "tavrel.dat", value = w[tmp ? 3 : 2];
-        const std::wstring path = File(tmp ? L"tavrel.tmp" : L"tavrel.dat");
-        if (value == "some") {
-            Check(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, name + " is missing");
-            return;
-        }
+        const size_t at = w[2] == "tmp" ? 3 : 2;
+        const std::string name = at == 3 ? "tavrel.tmp" : "tavrel.dat";
         const std::vector<uint8_t> expected =
-            value == "same" ? written_ : (value == "none" ? std::vector<uint8_t>() : Record(w, tmp ? 3 : 2));
+            w[at] == "same" ? written_ : (w[at] == "none" || w[at] == "some" ? std::vector<uint8_t>() : Record(w, at));
         std::vector<uint8_t> bytes;
-        Expect([&] { return (bytes = ReadBytes(path)) == expected; }, [&] {
+        auto holds = [&] { return w[at] == "some" ? !bytes.empty() : bytes == expected; };
+        Expect([&] { bytes = ReadBytes(File(Widen(name).c_str())); return holds(); }, [&] {
             std::string hex = name + " holds";
             for (uint8_t b : bytes)
                 hex += Text(" %02lX", b);

@@ -1,10 +1,11 @@
 // The seams of tavrel_seams.exe. TAVREL_SEAMS holds entries separated by
 // commas, each "Call[@text]:N:action[:code]": the Nth call of that system
-// function (counting only calls whose path or class name contains the text,
-// or whose class atom is that of the class named so, when one is given) fails with the error code (8, not enough memory, by
-// default), throws std::bad_alloc, ends the process at once with exit
-// code 99, as a crash or a killed process would, or, with "lose-layer",
-// goes through after the stand-in shell has destroyed its layer. A failing call does to
+// function (counting only calls whose path or class name contains the
+// text, or whose class atom is that of the class so named, when one is
+// given) fails with the error code (8, not enough memory, by default),
+// throws std::bad_alloc, ends the process at once with exit code 99, as a
+// crash or a killed process would, or, with "lose-layer", goes through
+// after the stand-in shell has destroyed its layer. A failing call does to
 // the files what the system's own failure does.
 #define TAVREL_SEAMS_DEFINED_HERE
 #include "tests/seams/seams.h"
@@ -64,22 +65,14 @@ void ReplaceFileSideEffects(const wchar_t* replaced, DWORD code)
 // holding its text, or the atom of a class of that name.
 bool Matches(const Seam& seam, const wchar_t* subject)
 {
-    if (seam.text.empty())
-        return true;
-    if (subject == nullptr)
-        return false;
-    if (IS_INTRESOURCE(subject)) {
-        WNDCLASSEXW found{};
-        found.cbSize = sizeof found;
-        return GetClassInfoExW(GetModuleHandleW(nullptr), seam.text.c_str(), &found) ==
-               BOOL(reinterpret_cast<ULONG_PTR>(subject));
-    }
-    return std::wcsstr(subject, seam.text.c_str()) != nullptr;
+    WNDCLASSEXW found{};
+    found.cbSize = sizeof found;
+    if (seam.text.empty() || subject == nullptr || !IS_INTRESOURCE(subject))
+        return seam.text.empty() || (subject != nullptr && std::wcsstr(subject, seam.text.c_str()) != nullptr);
+    return GetClassInfoExW(GetModuleHandleW(nullptr), seam.text.c_str(), &found) == BOOL(ULONG_PTR(subject));
 }
 
-// The stand-in shell destroys its wallpaper layer now, and the call then
-// runs into that as it would when the shell rebuilt its desktop at this
-// very moment.
+// The call then meets a shell that rebuilt its desktop at this moment.
 void LoseStandinLayer()
 {
     SendMessageW(FindWindowW(L"Progman", nullptr), RegisterWindowMessageW(standin_shell::kControlMessageName),

@@ -37,6 +37,19 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context)
     return TRUE;
 }
 
+// Each entry of the folder but "." and "..", and whether it is a folder.
+void ForEachEntry(const std::wstring& folder, const std::function<void(const std::wstring&, bool)>& each)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            each(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    }
+    FindClose(search);
+}
+
 // The normalised coordinate of the middle of a pixel, so that the system's
 // scaling back lands on it whichever way it rounds.
 LONG Normalised(LONG pixel, int origin, int extent)
@@ -277,39 +290,28 @@ bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
 // moment, so callers retry the removal until it succeeds.
 bool RemoveTree(const std::wstring& path)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        const std::wstring name = found.cFileName, child = path + L"\\" + name;
+    ForEachEntry(path, [&](const std::wstring& name, bool folder) {
+        const std::wstring child = path + L"\\" + name;
         SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (name != L"." && name != L"..")
-            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveTree(child) : DeleteFileW(child.c_str());
-    }
-    FindClose(search);
+        folder ? RemoveTree(child) : DeleteFileW(child.c_str());
+    });
     return RemoveDirectoryW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
            GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
-// The folder under Z:\proc of the Unix process that runs the exe under
-// Wine, found by its command line; empty where there is none.
 std::wstring UnixProcessFolder(const std::wstring& exe)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    std::wstring folder;
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more && folder.empty(); more = FindNextFileW(search, &found)) {
-        const std::wstring process = std::wstring(L"Z:\\proc\\") + found.cFileName;
-        const std::vector<uint8_t> line = ReadBytes(process + L"\\cmdline");
+    std::wstring found;
+    ForEachEntry(L"Z:\\proc", [&](const std::wstring& name, bool) {
+        const std::vector<uint8_t> line = ReadBytes(L"Z:\\proc\\" + name + L"\\cmdline");
         if (Widen(std::string(line.begin(), std::find(line.begin(), line.end(), 0))) == exe)
-            folder = process;
-    }
-    FindClose(search);
-    return folder;
+            found = L"Z:\\proc\\" + name;
+    });
+    return found;
 }
 
-// The processor time a process has used, in nanoseconds. Wine answers
-// GetProcessTimes for any process with the caller's own times, so there
-// the Unix process's threads are asked instead, to the nanosecond.
+// Wine answers GetProcessTimes for any process with the caller's own times,
+// so there the Unix process's threads are asked instead, to the nanosecond.
 double ProcessorTime(const ChildProcess& process, const std::wstring& exe)
 {
     if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
@@ -319,14 +321,11 @@ double ProcessorTime(const ChildProcess& process, const std::wstring& exe)
         return ns(kernel) + ns(user);
     }
     const std::wstring tasks = UnixProcessFolder(exe) + L"\\task";
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((tasks + L"\\*").c_str(), &found);
     double total = 0;
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        const std::vector<uint8_t> line = ReadBytes(tasks + L"\\" + found.cFileName + L"\\schedstat");
+    ForEachEntry(tasks, [&](const std::wstring& task, bool) {
+        const std::vector<uint8_t> line = ReadBytes(tasks + L"\\" + task + L"\\schedstat");
         total += std::atof(std::string(line.begin(), line.end()).c_str());
-    }
-    FindClose(search);
+    });
     return total;
 }
 

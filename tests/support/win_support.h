@@ -79,9 +79,9 @@ bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool RemoveTree(const std::wstring& path);
 
 // Under Wine, the folder under Z:\proc of the Unix process that runs the
-// exe, found by its command line; empty where there is none.
+// exe, found by its command line; empty where there is none. The processor
+// time the process has used, in nanoseconds.
 std::wstring UnixProcessFolder(const std::wstring& exe);
-// The processor time the process running the exe has used, in nanoseconds.
 double ProcessorTime(const ChildProcess& process, const std::wstring& exe);
 
 // Sends a steering command to the stand-in shell's "Progman"; 0 when it
