@@ -277,6 +277,17 @@ RECT ScreenClientRect()
     return {0, 0, ScreenWidth(), DesktopHeight()};
 }
 
+// Lays the classic desktop's stack anew, from the top: the icon layer, the
+// wallpaper layer, "Progman". Under Wine, attaching another program's
+// window to the layer, or that program's end, can move the layer (and so
+// the stack around it) without asking, even above the icon layer.
+void LayClassicStack(HWND layer)
+{
+    PlaceWindow(g_shell.iconLayer, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PlaceWindow(layer, g_shell.iconLayer, g_shell.screen.left, g_shell.screen.top, ScreenWidth(), DesktopHeight(), 0);
+    PlaceWindow(g_shell.progman, layer, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
 // Shows the wallpaper layer: in the classic layout a top-level window
 // directly below the icon layer, in the newer one a child at the bottom of
 // Progman's children.
@@ -304,13 +315,8 @@ void BuildLayer()
         return;
     // The layer takes its place in the z-order while it is still hidden, so
     // that it is never shown anywhere else, and is reported only once it is
-    // in place and shown. The whole desktop stack is laid anew first: under
-    // Wine, attaching another program's window to the old layer can move
-    // that layer (and so the stack around it) without asking.
-    PlaceWindow(g_shell.iconLayer, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    PlaceWindow(layer, g_shell.iconLayer, g_shell.screen.left, g_shell.screen.top, ScreenWidth(),
-                DesktopHeight(), 0);
-    PlaceWindow(g_shell.progman, layer, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // in place and shown.
+    LayClassicStack(layer);
     PlaceWindow(layer, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     g_shell.layer = layer;
 }
@@ -374,9 +380,11 @@ LRESULT OrphanLayer()
 }
 
 // A request for the wallpaper layer: answered at once, after the answer
-// delay, or never.
+// delay, or never. A layer that exists already is put back in its place.
 void RequestLayer()
 {
+    if (g_shell.layer && g_shell.layout == Layout::Classic)
+        LayClassicStack(g_shell.layer);
     if (g_shell.layer || g_shell.answerPending || g_shell.answerDelay == kAnswerNever ||
         g_shell.layout == Layout::NewerNoRedirection)
         return;

@@ -30,7 +30,10 @@
 // "Progman" the extended style WS_EX_NOREDIRECTIONBITMAP and creates nothing
 // on 0x052C.
 //
-// 0x052C with wParam 0 / lParam 0 is acknowledged and changes nothing.
+// 0x052C with wParam 0 / lParam 0 is acknowledged and changes nothing. A
+// prompt while the classic layer exists puts the three windows back in
+// their order, which Wine can upset when a program with a window in the
+// layer ends.
 //
 // The stand-in also plays the notification area: a hidden "Shell_TrayWnd"
 // takes the icons that Shell_NotifyIconW hands it (in Wine's own form of
