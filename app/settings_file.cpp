@@ -139,8 +139,6 @@ void LoadLeftoverSave()
     CloseHandle(file);
     if (whole && DecodeSettings(bytes, count, g_app.settings))
         MoveFileExW(tempPath.c_str(), g_app.settingsPath, MOVEFILE_WRITE_THROUGH);
-    else
-        ApplyDefaultSettings(g_app.settings);
 }
 
 } // namespace
