@@ -78,7 +78,7 @@ struct AppState {
     bool sessionNotifyRegistered;
     HPOWERNOTIFY displayNotify;
     HMODULE dwmModule;          // dwmapi.dll, where the system has it
-    HRESULT(WINAPI* dwmGetWindowAttribute)(HWND, DWORD, void*, DWORD);
+    DwmAttributeQuery dwmGetWindowAttribute; // its DwmGetWindowAttribute
 
     // eyes/eye_window.cpp
     HWND DesktopHost;          // parent of EyeWindow

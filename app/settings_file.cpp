@@ -70,6 +70,22 @@ DWORD WriteRecordFile(const wchar_t* path, const uint8_t (&bytes)[kSettingsFileS
     return error;
 }
 
+// Reads the first 32 bytes of a record file. Returns the system error code,
+// or 0; count tells how many bytes came, and size how long the file is.
+DWORD ReadRecordFile(const wchar_t* path, uint8_t (&bytes)[kSettingsFileSize], DWORD& count, DWORD& size)
+{
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    DWORD error = ERROR_SUCCESS;
+    if (!ReadFile(file, bytes, kSettingsFileSize, &count, nullptr))
+        error = GetLastError();
+    size = GetFileSize(file, nullptr);
+    CloseHandle(file);
+    return error;
+}
+
 // The new file may only take the place of the old one where the old one
 // could have been overwritten in place: a read-only "tavrel.dat", or one that
 // another process holds open, refuses the save as it always did. Renaming
@@ -128,16 +144,10 @@ void LoadLeftoverSave()
 {
     ApplyDefaultSettings(g_app.settings);
     const std::wstring tempPath = TemporaryPath();
-    HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
     uint8_t bytes[kSettingsFileSize] = {};
-    DWORD count = 0;
-    const bool whole = ReadFile(file, bytes, kSettingsFileSize, &count, nullptr) &&
-                       GetFileSize(file, nullptr) == kSettingsFileSize;
-    CloseHandle(file);
-    if (whole && DecodeSettings(bytes, count, g_app.settings))
+    DWORD count = 0, size = 0;
+    if (ReadRecordFile(tempPath.c_str(), bytes, count, size) == ERROR_SUCCESS && size == kSettingsFileSize &&
+        DecodeSettings(bytes, count, g_app.settings))
         MoveFileExW(tempPath.c_str(), g_app.settingsPath, MOVEFILE_WRITE_THROUGH);
 }
 
@@ -152,14 +162,14 @@ bool LoadSettings()
 {
     if (!BuildSettingsPath())
         return false;
-    HANDLE file = CreateFileW(g_app.settingsPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) {
-            LoadLeftoverSave();
-            return true;
-        }
+    uint8_t bytes[kSettingsFileSize] = {};
+    DWORD count = 0, size = 0;
+    const DWORD error = ReadRecordFile(g_app.settingsPath, bytes, count, size);
+    if (error == ERROR_FILE_NOT_FOUND) {
+        LoadLeftoverSave();
+        return true;
+    }
+    if (error != ERROR_SUCCESS) {
         ReportError(nullptr, kMsgSettingsRead, error);
         return false;
     }
@@ -167,16 +177,6 @@ bool LoadSettings()
     // short by a crash or a power failure left behind; "tavrel.dat" itself
     // is whole.
     DeleteFileW(TemporaryPath().c_str());
-
-    uint8_t bytes[kSettingsFileSize] = {};
-    DWORD count = 0;
-    if (!ReadFile(file, bytes, kSettingsFileSize, &count, nullptr)) {
-        const DWORD error = GetLastError();
-        CloseHandle(file);
-        ReportError(nullptr, kMsgSettingsRead, error);
-        return false;
-    }
-    CloseHandle(file);
     DecodeSettings(bytes, count, g_app.settings);
     return true;
 }

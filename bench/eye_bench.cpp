@@ -98,13 +98,7 @@ double ProgramTime(const ws::ChildProcess& tavrel, const std::wstring& exe)
         while (ws::CursorPos().x != at.x || ws::CursorPos().y != at.y)
             SwitchToThread();
     }
-    double last = -1, now = ws::ProcessorTime(tavrel, exe);
-    while (now != last) {
-        ws::PumpFor(200);
-        last = now;
-        now = ws::ProcessorTime(tavrel, exe);
-    }
-    return (now - before) / 1e6;
+    return (ws::ProcessorTimeAtRest(tavrel, exe) - before) / 1e6;
 }
 
 // A window of this process over the whole screen, as a game's, which hides

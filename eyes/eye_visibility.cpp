@@ -43,8 +43,6 @@ constexpr DWORD kWatchedEvents[kWatchedEventRanges][2] = {
 // eyes counted as seen.
 constexpr size_t kMaxCovers = 64;
 
-using DwmAttributeQuery = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
-
 // A window event that may change what covers the eyes: one about a
 // top-level window itself, a new order of the top-level windows, which the
 // desktop window reports, or a focus change, which Wine raises about the
@@ -250,9 +248,8 @@ void UpdateEyesVisibility()
     QueryPerformanceCounter(&now);
     g_app.lastVisibilityCheck = now.QuadPart;
     CheckEyeWindowAttached(true);
-    const bool settingsOpen = g_app.settingsCommandRunning || g_app.SettingsDialog != nullptr;
     const bool away = g_app.sessionLocked || g_app.sessionAway || g_app.displayOff;
-    const bool unseen = !settingsOpen && (away || (g_app.EyeWindow != nullptr && EyesCovered()));
+    const bool unseen = !g_app.settingsCommandRunning && (away || (g_app.EyeWindow != nullptr && EyesCovered()));
     if (unseen == g_app.eyesHidden)
         return;
     if (unseen)

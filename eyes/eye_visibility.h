@@ -10,6 +10,9 @@ constexpr UINT kVisibilityPollDelay = 1000;
 // watched by a hook of its own.
 constexpr int kWatchedEventRanges = 5;
 
+// DwmGetWindowAttribute, looked up at run time in dwmapi.dll.
+using DwmAttributeQuery = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+
 void StartVisibilityWatch();
 void StopVisibilityWatch();
 void RequestVisibilityCheck();

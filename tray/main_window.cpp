@@ -105,12 +105,12 @@ void OnWorkAreaChange()
 }
 
 // The shell has restarted: its notification area lost the icon, and the
-// eyes may have gone with the old desktop.
+// eyes may have gone with the old desktop, which the look at whether they
+// can be seen makes sure of first.
 void OnTaskbarCreated()
 {
     RestoreTrayIcon();
-    CheckEyeWindowAttached(true);
-    RequestVisibilityCheck();
+    UpdateEyesVisibility();
 }
 
 void OnMainWindowDestroy()

@@ -506,12 +506,7 @@ void Runner::Meter(const Words& w)
     const std::wstring exe = File(L"tavrel.exe");
     const double before = ProcessorTime(tavrel_, exe);
     Run(Words(w.begin() + 2, w.end()));
-    double last = -1, now = ProcessorTime(tavrel_, exe);
-    for (DWORD start = GetTickCount(); now != last && GetTickCount() - start < kTimeoutMs;) {
-        PumpFor(200);
-        last = now;
-        now = ProcessorTime(tavrel_, exe);
-    }
+    const double now = ProcessorTimeAtRest(tavrel_, exe);
     cpu_[w[1]] = now - before;
     std::printf("%s: %.1f ms of the program's processor time\n", w[1].c_str(), (now - before) / 1e6);
     std::fflush(stdout);

@@ -329,6 +329,17 @@ double ProcessorTime(const ChildProcess& process, const std::wstring& exe)
     return total;
 }
 
+double ProcessorTimeAtRest(const ChildProcess& process, const std::wstring& exe)
+{
+    double last = -1, now = ProcessorTime(process, exe);
+    for (DWORD start = GetTickCount(); now != last && GetTickCount() - start < kTimeoutMs;) {
+        PumpFor(200);
+        last = now;
+        now = ProcessorTime(process, exe);
+    }
+    return now;
+}
+
 LRESULT ShellControl(unsigned command, LPARAM argument)
 {
     static const UINT message = RegisterWindowMessageW(standin_shell::kControlMessageName);

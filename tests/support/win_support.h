@@ -80,9 +80,11 @@ bool RemoveTree(const std::wstring& path);
 
 // Under Wine, the folder under Z:\proc of the Unix process that runs the
 // exe, found by its command line; empty where there is none. The processor
-// time the process has used, in nanoseconds.
+// time the process has used, in nanoseconds; at rest, once it has stayed
+// the same for a fifth of a second, while this thread pumps its messages.
 std::wstring UnixProcessFolder(const std::wstring& exe);
 double ProcessorTime(const ChildProcess& process, const std::wstring& exe);
+double ProcessorTimeAtRest(const ChildProcess& process, const std::wstring& exe);
 
 // Sends a steering command to the stand-in shell's "Progman"; 0 when it
 // does not answer.

@@ -321,6 +321,13 @@ void BuildLayer()
     g_shell.layer = layer;
 }
 
+// The layer is about to go: the prompts for a new one are timed from now.
+void StartLossClock()
+{
+    g_shell.destroyedAt = GetTickCount();
+    g_shell.prompts.clear();
+}
+
 // The shell's rebuild of the desktop. A window of another thread cannot be
 // destroyed directly, so foreign children of Progman are first moved into a
 // hidden window of ours and go with it, as a child goes with its parent.
@@ -447,8 +454,7 @@ LRESULT OnNotifyIcon(const COPYDATASTRUCT* copy)
         icon = &g_shell.icons.back();
         if (g_shell.loseLayerOnIcon) {
             g_shell.loseLayerOnIcon = false;
-            g_shell.destroyedAt = GetTickCount();
-            g_shell.prompts.clear();
+            StartLossClock();
             DestroyLayer();
         }
     }
@@ -508,12 +514,10 @@ LRESULT OnControl(WPARAM command, LPARAM argument)
         }
         return 1;
     case kCommandDestroyLayer:
-        g_shell.destroyedAt = GetTickCount();
-        g_shell.prompts.clear();
+        StartLossClock();
         return DestroyLayer();
     case kCommandOrphanLayer:
-        g_shell.destroyedAt = GetTickCount();
-        g_shell.prompts.clear();
+        StartLossClock();
         return OrphanLayer();
     case kCommandQueryLayer:
         return reinterpret_cast<LRESULT>(g_shell.layer);
