@@ -89,9 +89,9 @@ RECT ShownBounds(HWND window)
 
 struct CoverSearch {
     HWND holder;  // the top-level window that holds the eyes: none below it covers them
-    CoverRect eyes;
+    ScreenRect eyes;
     DWORD ownProcess;
-    CoverRect covers[kMaxCovers];
+    ScreenRect covers[kMaxCovers];
     size_t count;
 };
 
@@ -108,7 +108,7 @@ BOOL CALLBACK CollectCover(HWND window, LPARAM context)
     if ((style & WS_VISIBLE) == 0 || (style & WS_MINIMIZE) != 0)
         return TRUE;
     const RECT bounds = ShownBounds(window);
-    const CoverRect cover{ bounds.left, bounds.top, bounds.right, bounds.bottom };
+    const ScreenRect cover{ bounds.left, bounds.top, bounds.right, bounds.bottom };
     if (cover.left >= search.eyes.right || cover.right <= search.eyes.left || cover.top >= search.eyes.bottom ||
         cover.bottom <= search.eyes.top)
         return TRUE;

@@ -1,30 +1,22 @@
 #include "eyes/window_cover.h"
 
+#include <algorithm>
+
 namespace {
 
-bool Empty(const CoverRect& r)
+bool Empty(const ScreenRect& r)
 {
     return r.left >= r.right || r.top >= r.bottom;
-}
-
-int32_t Max(int32_t a, int32_t b)
-{
-    return a > b ? a : b;
-}
-
-int32_t Min(int32_t a, int32_t b)
-{
-    return a < b ? a : b;
 }
 
 // Adds the non-empty parts of piece that lie outside cover to pieces: a
 // band above and one below the cover across the piece's width, and one left
 // and one right of it between them. False when there is no room for them.
-bool AddRemainder(const CoverRect& piece, const CoverRect& cover, CoverRect* pieces, size_t& count)
+bool AddRemainder(const ScreenRect& piece, const ScreenRect& cover, ScreenRect* pieces, size_t& count)
 {
-    const CoverRect overlap{ Max(piece.left, cover.left), Max(piece.top, cover.top), Min(piece.right, cover.right),
-                             Min(piece.bottom, cover.bottom) };
-    const CoverRect parts[4] = {
+    const ScreenRect overlap{ std::max(piece.left, cover.left), std::max(piece.top, cover.top),
+                              std::min(piece.right, cover.right), std::min(piece.bottom, cover.bottom) };
+    const ScreenRect parts[4] = {
         { piece.left, piece.top, piece.right, overlap.top },
         { piece.left, overlap.bottom, piece.right, piece.bottom },
         { piece.left, overlap.top, overlap.left, overlap.bottom },
@@ -32,7 +24,7 @@ bool AddRemainder(const CoverRect& piece, const CoverRect& cover, CoverRect* pie
     };
     if (Empty(overlap))
         return count < kMaxUncoveredPieces ? (pieces[count++] = piece, true) : false;
-    for (const CoverRect& part : parts) {
+    for (const ScreenRect& part : parts) {
         if (Empty(part))
             continue;
         if (count == kMaxUncoveredPieces)
@@ -48,19 +40,19 @@ bool AddRemainder(const CoverRect& piece, const CoverRect& cover, CoverRect* pie
 // cover is cut out of what is still uncovered, which stays a set of
 // disjoint rectangles. One cover that holds the whole target settles it at
 // once, however many small ones lie above it. An empty target is covered.
-bool RectCovered(const CoverRect& target, const CoverRect* covers, size_t count)
+bool RectCovered(const ScreenRect& target, const ScreenRect* covers, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
-        const CoverRect& c = covers[i];
+        const ScreenRect& c = covers[i];
         if (c.left <= target.left && c.top <= target.top && c.right >= target.right && c.bottom >= target.bottom)
             return true;
     }
-    CoverRect buffers[2][kMaxUncoveredPieces];
-    CoverRect* pieces = buffers[0];
+    ScreenRect buffers[2][kMaxUncoveredPieces];
+    ScreenRect* pieces = buffers[0];
     size_t pieceCount = Empty(target) ? 0 : 1;
     pieces[0] = target;
     for (size_t i = 0; i < count && pieceCount > 0; ++i) {
-        CoverRect* next = pieces == buffers[0] ? buffers[1] : buffers[0];
+        ScreenRect* next = pieces == buffers[0] ? buffers[1] : buffers[0];
         size_t nextCount = 0;
         for (size_t p = 0; p < pieceCount; ++p) {
             if (!AddRemainder(pieces[p], covers[i], next, nextCount))

@@ -4,13 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// A rectangle in screen pixels; right and bottom are exclusive.
-struct CoverRect {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
+#include "app/screen_rect.h"
 
 // How many separate uncovered pieces of the eyes the test follows. Windows
 // that cut the rectangle into more pieces than this leave it counted as
@@ -18,7 +12,7 @@ struct CoverRect {
 // saved.
 constexpr size_t kMaxUncoveredPieces = 64;
 
-bool RectCovered(const CoverRect& target, const CoverRect* covers, size_t count);
+bool RectCovered(const ScreenRect& target, const ScreenRect* covers, size_t count);
 
 // What decides whether a top-level window above the eyes hides what lies
 // below it.

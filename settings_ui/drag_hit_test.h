@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "app/screen_rect.h"
+
 // The hit-test codes of the window manager that the drag window answers with.
 enum DragHitCode : int32_t {
     kHitClient = 1,
@@ -16,13 +18,6 @@ enum DragHitCode : int32_t {
 };
 
 constexpr int32_t kDragBorder = 8;
-
-struct ScreenRect {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
 
 int32_t DragHitTest(int32_t x, int32_t y, const ScreenRect& window, bool dialogPopupOpen);
 int32_t SignedLowWord(uint32_t value);

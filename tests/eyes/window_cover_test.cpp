@@ -9,9 +9,9 @@ namespace {
 // The eyes at (100, 50) to (400, 250), the windows above them, and whether
 // they hide every pixel: two halves, two with a column between them, three
 // that overlap, and a window with a hole beside an empty one.
-const CoverRect kEyes{ 100, 50, 400, 250 };
+const ScreenRect kEyes{ 100, 50, 400, 250 };
 const struct {
-    std::vector<CoverRect> covers;
+    std::vector<ScreenRect> covers;
     bool covered;
 } kCoverCases[] = {
     { {}, false },
@@ -34,15 +34,15 @@ TEST(RectCovered, AgreesWithEveryPixelCounted)
     uint32_t seed = 7;
     auto next = [&] { seed = seed * 1664525 + 1013904223; return int32_t(seed >> 24) % 24 - 2; };
     for (int trial = 0; trial < 20000; ++trial) {
-        const CoverRect target{ next(), next(), next(), next() };
-        std::vector<CoverRect> covers(size_t(trial % 13));
-        for (CoverRect& c : covers)
+        const ScreenRect target{ next(), next(), next(), next() };
+        std::vector<ScreenRect> covers(size_t(trial % 13));
+        for (ScreenRect& c : covers)
             c = { next(), next(), next(), next() };
         bool every = true;
         for (int32_t y = target.top; y < target.bottom; ++y) {
             for (int32_t x = target.left; x < target.right; ++x) {
                 bool under = false;
-                for (const CoverRect& c : covers)
+                for (const ScreenRect& c : covers)
                     under = under || (x >= c.left && x < c.right && y >= c.top && y < c.bottom);
                 every = every && under;
             }
@@ -55,7 +55,7 @@ TEST(RectCovered, TooManyPiecesLeaveTheEyesSeenUnlessOneWindowHoldsThemWhole)
 {
     // Forty one-pixel windows on a diagonal, each cutting what is left into
     // four, above two that cover the eyes between them, or one that does.
-    std::vector<CoverRect> covers;
+    std::vector<ScreenRect> covers;
     for (int32_t i = 0; i < 40; ++i)
         covers.push_back({ 110 + 7 * i, 60 + 4 * i, 111 + 7 * i, 61 + 4 * i });
     covers.insert(covers.end(), { { 0, 0, 1280, 150 }, { 0, 150, 1280, 1024 } });
