@@ -9,10 +9,9 @@
 #include <atomic>
 #include <cstdint>
 
+#include "app/change_bits.h"
+#include "app/eye_types.h"
 #include "app/settings_record.h"
-#include "eyes/eye_geometry.h"
-#include "eyes/eye_visibility.h"
-#include "settings_ui/change_bits.h"
 
 // GDI+ flat-API objects, declared opaquely so that this header does not pull
 // in the GDI+ headers everywhere.
@@ -20,6 +19,13 @@ namespace Gdiplus {
 class GpGraphics;
 class GpSolidFill;
 } // namespace Gdiplus
+
+// The ranges of window events that may change what covers the eyes, each
+// watched by a hook of its own in eyes/eye_visibility.cpp.
+constexpr int kWatchedEventRanges = 5;
+
+// DwmGetWindowAttribute, looked up at run time in dwmapi.dll.
+using DwmAttributeQuery = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
 
 struct AppState {
     // app/main.cpp: start-up and shutdown.

@@ -5,7 +5,6 @@
 #include "app/report_error.h"
 #include "app/window_messages.h"
 #include "eyes/eye_renderer.h"
-#include "eyes/eye_visibility.h"
 #include "eyes/eye_window.h"
 #include "eyes/point_scale.h"
 
@@ -144,25 +143,25 @@ bool StartCursorTracking()
 }
 
 // Ends the hook thread, which removes the hook on its way out, and waits
-// for it, so that no wake-up can arrive once the drawing surfaces go.
+// for it, so that no wake-up can arrive once the drawing surfaces go. A
+// frame still waiting for its turn is dropped with it.
 void StopCursorTracking()
 {
     if (g_app.hookThread == nullptr)
         return;
+    KillTimer(g_app.MainWindow, kFrameTimer);
+    g_app.frameTimerPending = false;
     PostThreadMessageW(g_app.hookThreadId, WM_QUIT, 0, 0);
     WaitForSingleObject(g_app.hookThread, INFINITE);
     CloseHandle(g_app.hookThread);
     g_app.hookThread = nullptr;
     g_app.hookThreadId = 0;
+    g_app.hookWakePending.store(false);
 }
 
 // On the GUI thread, for the hook's wake-up and the frame timer: the eyes
 // look at the newest point. The wake-up is marked handled before the point
 // is read, so a move that comes in meanwhile posts a wake-up of its own.
-//
-// A wake-up also asks for a look at whether the eyes can be seen and the
-// host still exists, after a window event and at most once a second of
-// movement otherwise; both questions go to other processes under Wine.
 // That the eye window is still the host's child is known at once, and made
 // sure of on every wake-up.
 //
@@ -175,16 +174,11 @@ void DrawLatestCursor()
     g_app.hookWakePending.store(false);
     if (g_app.eyesHidden || g_app.frameTimerPending || g_app.EyeWindow == nullptr)
         return;
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    if (g_app.recheckOnMove || now.QuadPart - g_app.lastVisibilityCheck >= g_app.counterFrequency) {
-        g_app.recheckOnMove = false;
-        g_app.lastVisibilityCheck = now.QuadPart;
-        RequestVisibilityCheck();
-    }
     CheckEyeWindowAttached(false);
     if (g_app.EyeWindow == nullptr)
         return;
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
     const LONGLONG rested = now.QuadPart - g_app.lastFrameEnd;
     if (rested < g_app.lastFrameCost) {
         const UINT wait = UINT((g_app.lastFrameCost - rested) * 1000 / g_app.counterFrequency) + 1;

@@ -4,15 +4,7 @@
 // the result is the same bit for bit on every platform.
 #include <cstdint>
 
-struct EyeGeometry {
-    int32_t eyeWidth;      // width of each eye's box; each eye is as high as the window
-    int32_t rightEyeLeft;  // left edge of the right eye's box
-    double pupilTravel;    // farthest horizontal distance of a pupil's centre from its eye's centre
-    double eyeAspect;      // height / eyeWidth of one eye
-    int32_t pupilWidth;    // pupil box width, plus one
-    int32_t pupilHeight;   // pupil box height, plus one
-    int32_t pixelCount;    // width * height of the eye window
-};
+#include "app/eye_types.h"
 
 // The outline ring, derived where the background is drawn and not stored.
 struct OutlineRing {
@@ -20,15 +12,6 @@ struct OutlineRing {
     int32_t rimHeight;
     int32_t innerWidth;
     int32_t innerHeight;
-};
-
-// One pupil: the ellipse inscribed in (left, top, ellipseWidth, ellipseHeight),
-// in eye-window coordinates.
-struct PupilRect {
-    int32_t left;
-    int32_t top;
-    int32_t ellipseWidth;
-    int32_t ellipseHeight;
 };
 
 // A block of pixels of the eye window, [left, right) x [top, bottom), in

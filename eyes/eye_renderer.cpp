@@ -6,12 +6,12 @@
 #include <gdiplus.h>
 
 #include "app/app_state.h"
+#include "app/change_bits.h"
 #include "app/messages.h"
 #include "app/report_error.h"
 #include "eyes/eye_geometry.h"
 #include "eyes/eye_pixels.h"
 #include "eyes/pixel_buffer.h"
-#include "settings_ui/change_bits.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;

@@ -4,12 +4,12 @@
 
 #include "app/app_state.h"
 #include "app/class_names.h"
+#include "app/quit_request.h"
 #include "app/window_messages.h"
 #include "eyes/cursor_hook.h"
 #include "eyes/eye_renderer.h"
 #include "eyes/eye_window.h"
 #include "eyes/window_cover.h"
-#include "tray/main_window.h"
 
 namespace {
 
@@ -156,9 +156,6 @@ bool EyesCovered()
 void HideEyes()
 {
     StopCursorTracking();
-    KillTimer(g_app.MainWindow, kFrameTimer);
-    g_app.frameTimerPending = false;
-    g_app.hookWakePending.store(false);
     g_app.eyesHidden = true;
     SetTimer(g_app.MainWindow, kVisibilityTimer, kVisibilityPollDelay, nullptr);
 }
@@ -233,6 +230,25 @@ void RequestVisibilityCheck()
     if (g_app.visibilityCheckPending || g_app.MainWindow == nullptr)
         return;
     g_app.visibilityCheckPending = PostMessageW(g_app.MainWindow, kCheckVisibility, 0, 0) != FALSE;
+}
+
+// The hook's wake-up: the eyes look at the newest point. While they are
+// in view, a wake-up also asks for a look at whether they can still be seen
+// and the host still exists, after a window event and at most once a
+// second of movement otherwise; both questions go to other processes under
+// Wine.
+void OnCursorMoved()
+{
+    if (!g_app.eyesHidden && !g_app.frameTimerPending && g_app.EyeWindow != nullptr) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        if (g_app.recheckOnMove || now.QuadPart - g_app.lastVisibilityCheck >= g_app.counterFrequency) {
+            g_app.recheckOnMove = false;
+            g_app.lastVisibilityCheck = now.QuadPart;
+            RequestVisibilityCheck();
+        }
+    }
+    DrawLatestCursor();
 }
 
 // Decides whether anyone can see the eyes and hides or shows them when that

@@ -3,11 +3,10 @@
 #include "app/app_state.h"
 #include "app/class_names.h"
 #include "app/messages.h"
+#include "app/quit_request.h"
 #include "app/report_error.h"
 #include "eyes/desktop_layout.h"
 #include "eyes/eye_renderer.h"
-#include "eyes/eye_visibility.h"
-#include "tray/main_window.h"
 
 namespace {
 
@@ -144,7 +143,8 @@ void CheckEyeWindowAttached(bool askHost)
 // of DesktopHost, shows it without activating it and draws the first frame
 // at the current cursor, so that no empty frame is ever shown. A host that
 // vanished meanwhile is a loss like any other: the re-attach timers start,
-// and nothing is reported.
+// and nothing is reported. Whether anyone can see the new eyes is the
+// caller's to ask.
 bool CreateEyeWindow()
 {
     const Settings& s = g_app.settings;
@@ -173,7 +173,6 @@ bool CreateEyeWindow()
     GetCursorPos(&cursor);
     g_app.fullFrameNeeded = true;
     RenderEyes(cursor);
-    RequestVisibilityCheck();
     return true;
 }
 

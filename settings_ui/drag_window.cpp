@@ -5,13 +5,13 @@
 
 #include "app/app_state.h"
 #include "app/messages.h"
+#include "app/quit_request.h"
 #include "app/report_error.h"
 #include "app/settings_record.h"
 #include "eyes/eye_geometry.h"
 #include "res/resource_ids.h"
 #include "settings_ui/drag_hit_test.h"
 #include "settings_ui/settings_dialog.h"
-#include "tray/main_window.h"
 
 namespace {
 

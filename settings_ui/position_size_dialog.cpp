@@ -4,13 +4,13 @@
 
 #include "app/app_state.h"
 #include "app/messages.h"
+#include "app/quit_request.h"
 #include "app/report_error.h"
 #include "app/window_messages.h"
 #include "res/resource_ids.h"
 #include "settings_ui/drag_window.h"
 #include "settings_ui/number_input.h"
 #include "settings_ui/settings_dialog.h"
-#include "tray/main_window.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <commdlg.h>
 
 #include "app/app_state.h"
+#include "app/change_bits.h"
+#include "app/quit_request.h"
 #include "app/settings_file.h"
 #include "app/window_messages.h"
 #include "eyes/eye_renderer.h"
 #include "res/resource_ids.h"
-#include "settings_ui/change_bits.h"
 #include "settings_ui/number_input.h"
 #include "settings_ui/position_size_dialog.h"
-#include "tray/main_window.h"
 
 namespace {
 

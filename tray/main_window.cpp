@@ -87,8 +87,11 @@ void OnReattachTimer(UINT_PTR id)
     }
     for (UINT_PTR later = id + 1; later <= kLastReattachTimer; ++later)
         KillTimer(g_app.MainWindow, later);
-    if (!CreateEyeWindow())
+    if (!CreateEyeWindow()) {
         RequestQuit();
+        return;
+    }
+    RequestVisibilityCheck();
 }
 
 // The desktop's work area changed: the eyes are put back at the settings'
@@ -135,7 +138,7 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         BringSettingsToFront();
         return 0;
     case kCursorMoved:
-        DrawLatestCursor();
+        OnCursorMoved();
         return 0;
     case WM_TIMER:
         if (wParam >= kFirstReattachTimer && wParam <= kLastReattachTimer) {

@@ -4,12 +4,12 @@
 #include <gdiplus.h>
 
 #include "app/app_state.h"
+#include "app/change_bits.h"
 #include "app/class_names.h"
 #include "app/messages.h"
 #include "app/report_error.h"
 #include "eyes/eye_visibility.h"
 #include "res/resource_ids.h"
-#include "settings_ui/change_bits.h"
 #include "settings_ui/drag_window.h"
 #include "settings_ui/settings_dialog.h"
 #include "tray/work_window.h"

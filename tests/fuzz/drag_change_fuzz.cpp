@@ -2,7 +2,7 @@
 // window, point, settings and pending values.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "settings_ui/change_bits.h"
+#include "app/change_bits.h"
 #include "settings_ui/drag_hit_test.h"
 #include "tests/fuzz/fuzz_check.h"
 

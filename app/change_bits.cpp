@@ -1,4 +1,4 @@
-#include "settings_ui/change_bits.h"
+#include "app/change_bits.h"
 
 // What differs between the pending values and the settings in force. A new
 // size rebuilds everything and ends in a frame at the new place, so a

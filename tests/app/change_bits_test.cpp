@@ -1,4 +1,4 @@
-#include "settings_ui/change_bits.h"
+#include "app/change_bits.h"
 
 #include <gtest/gtest.h>
 
