@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# `make test`: builds everything, then runs the native tests, a short pass of
-# the fuzz targets and the Windows tests of each build that this machine can
+# `make test`: builds everything, then checks which way the includes point,
+# runs the native tests, a short pass of the fuzz targets and the Windows tests of each build that this machine can
 # run under Wine. The first and the last line say which builds are tested
 # and which cannot be, and why.
 set -uo pipefail
@@ -32,6 +32,8 @@ echo "Testing: $plan$skipped."
 scripts/ensure-deps.sh && make --no-print-directory build || { echo "Tested: nothing, since the build failed."; exit 1; }
 
 status=0
+echo "== Includes"
+scripts/check-floors.sh || status=1
 echo "== Native tests"
 ctest --preset host || status=1
 echo "== Fuzz targets, a short pass"
