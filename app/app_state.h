@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "app/change_bits.h"
@@ -20,9 +21,22 @@ class GpGraphics;
 class GpSolidFill;
 } // namespace Gdiplus
 
-// The ranges of window events that may change what covers the eyes, each
-// watched by a hook of its own in eyes/eye_visibility.cpp.
-constexpr int kWatchedEventRanges = 5;
+// The ranges of window events that may uncover the eyes, each watched by a
+// hook of its own in eyes/eye_visibility.cpp while windows cover them.
+constexpr int kWatchedEventRanges = 4;
+
+// How many windows over the eyes the cover test keeps; more only leave the
+// eyes counted as seen.
+constexpr size_t kMaxCovers = 64;
+
+// A window that covered the eyes at the last full look, as it was then:
+// what the looks while they are covered compare it with.
+struct CoverWindow {
+    HWND window;
+    LONG style;
+    LONG exStyle;
+    RECT rect;
+};
 
 // DwmGetWindowAttribute, looked up at run time in dwmapi.dll.
 using DwmAttributeQuery = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
@@ -78,9 +92,13 @@ struct AppState {
     bool sessionAway;           // another session has the console
     bool displayOff;            // the display is switched off
     bool visibilityCheckPending;// a look is posted and not yet taken
-    bool recheckOnMove;         // a window event came: the next movement looks again
     LONGLONG lastVisibilityCheck;// performance-counter time of the last look
-    HWINEVENTHOOK windowEventHooks[kWatchedEventRanges];
+    HWINEVENTHOOK windowEventHooks[kWatchedEventRanges]; // only while windows cover the eyes
+    bool coverLookPending;      // an event about a cover asked for a look, due on its timer
+    bool coverLookWalksAll;     // and the windows were restacked, so that look walks them all
+    CoverWindow covers[kMaxCovers]; // what covered the eyes at the last full look
+    size_t coverCount;
+    RECT virtualScreen;         // read at the start and at every change of the display
     bool sessionNotifyRegistered;
     HPOWERNOTIFY displayNotify;
     HMODULE dwmModule;          // dwmapi.dll, where the system has it

@@ -2,6 +2,8 @@
 
 #include <wtsapi32.h>
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/class_names.h"
 #include "app/quit_request.h"
@@ -9,6 +11,7 @@
 #include "eyes/cursor_hook.h"
 #include "eyes/eye_renderer.h"
 #include "eyes/eye_window.h"
+#include "eyes/point_scale.h"
 #include "eyes/window_cover.h"
 
 namespace {
@@ -25,41 +28,72 @@ constexpr DWORD kEventObjectUncloaked = 0x8018;
 constexpr GUID kConsoleDisplayState = { 0x6fe69556, 0x704a, 0x47a0, { 0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47 } };
 constexpr DWORD kDisplayOff = 0;
 
-// The window events after which the windows above the eyes may be others:
-// the foreground changed, a move or resize by the user ended, a window was
-// minimized or restored, created, destroyed, shown, hidden, restacked,
-// focused, cloaked or uncloaked. Location changes are left out: the system
-// raises one for the cursor on every move of the mouse, and a window moved
-// without the user is found by the looks that movement and the timer take.
+// While windows cover the eyes, the events after which one of them may no
+// longer do so: a move or resize by the user ended, a window was minimized
+// or restored, destroyed, shown, hidden or restacked, cloaked or
+// uncloaked. Creation, focus and the foreground only ever bring windows
+// forward, and location changes come for the cursor on every move of the
+// mouse; a cover moved without the user is found by the look once a
+// second.
 constexpr DWORD kWatchedEvents[kWatchedEventRanges][2] = {
-    { EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND },
     { EVENT_SYSTEM_MOVESIZEEND, EVENT_SYSTEM_MOVESIZEEND },
     { EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND },
-    { EVENT_OBJECT_CREATE, EVENT_OBJECT_FOCUS },
+    { EVENT_OBJECT_DESTROY, EVENT_OBJECT_REORDER },
     { kEventObjectCloaked, kEventObjectUncloaked },
 };
 
-// How many windows over the eyes the search keeps; more only leave the
-// eyes counted as seen.
-constexpr size_t kMaxCovers = 64;
+// How often at most an event about a cover leads to a look.
+constexpr UINT kCoverEventDelay = 100;
 
-// A window event that may change what covers the eyes: one about a
-// top-level window itself, a new order of the top-level windows, which the
-// desktop window reports, or a focus change, which Wine raises about the
-// control that took the focus. A destroyed window can no longer be asked
-// about its parent and counts too. The next movement looks again, since a
-// window is often created or focused before it is shown.
+bool IsCover(HWND window)
+{
+    for (size_t i = 0; i < g_app.coverCount; ++i) {
+        if (g_app.covers[i].window == window)
+            return true;
+    }
+    return false;
+}
+
+// While windows cover the eyes: an event about one of them leads to a look
+// at the covers a moment later, and a new order of the top-level windows,
+// which the desktop window reports, to a look at every window, since a
+// cover may have gone below the eyes; however many come meanwhile, one
+// look follows. Nothing here asks another process anything.
 void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD)
 {
-    const bool topLevelsRestacked = event == EVENT_OBJECT_REORDER && window == GetDesktopWindow();
-    if (event != EVENT_OBJECT_FOCUS && !topLevelsRestacked) {
-        if (window == nullptr || object != OBJID_WINDOW || child != CHILDID_SELF)
-            return;
-        if (event != EVENT_OBJECT_DESTROY && GetAncestor(window, GA_PARENT) != GetDesktopWindow())
-            return;
+    static const HWND desktop = GetDesktopWindow();
+    if (!g_app.eyesHidden)
+        return;
+    const bool restacked = event == EVENT_OBJECT_REORDER && window == desktop;
+    if (!restacked && (object != OBJID_WINDOW || child != CHILDID_SELF || !IsCover(window)))
+        return;
+    g_app.coverLookWalksAll = g_app.coverLookWalksAll || restacked;
+    if (!g_app.coverLookPending)
+        g_app.coverLookPending = SetTimer(g_app.MainWindow, kCoverEventTimer, kCoverEventDelay, nullptr) != 0;
+}
+
+void WatchWindowEvents()
+{
+    for (int i = 0; i < kWatchedEventRanges; ++i) {
+        if (g_app.windowEventHooks[i] == nullptr)
+            g_app.windowEventHooks[i] = SetWinEventHook(kWatchedEvents[i][0], kWatchedEvents[i][1], nullptr,
+                                                        OnWindowEvent, 0, 0,
+                                                        WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     }
-    g_app.recheckOnMove = true;
-    RequestVisibilityCheck();
+}
+
+void UnwatchWindowEvents()
+{
+    for (HWINEVENTHOOK& hook : g_app.windowEventHooks) {
+        if (hook != nullptr) {
+            UnhookWinEvent(hook);
+            hook = nullptr;
+        }
+    }
+    if (g_app.coverLookPending)
+        KillTimer(g_app.MainWindow, kCoverEventTimer);
+    g_app.coverLookPending = false;
+    g_app.coverLookWalksAll = false;
 }
 
 bool IsShellDesktopWindow(HWND window)
@@ -76,41 +110,92 @@ bool IsCloaked(HWND window)
            g_app.dwmGetWindowAttribute(window, kDwmCloaked, &cloaked, sizeof cloaked) == S_OK && cloaked != 0;
 }
 
-// Where the window shows on the screen: the compositor's frame bounds leave
-// out the invisible resize borders that the window rectangle includes.
-RECT ShownBounds(HWND window)
+bool IsShaped(HWND window)
+{
+    RECT box;
+    return GetWindowRgnBox(window, &box) != ERROR;
+}
+
+ScreenRect ToScreenRect(const RECT& r)
+{
+    return { r.left, r.top, r.right, r.bottom };
+}
+
+bool Overlap(const ScreenRect& a, const ScreenRect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// Every monitor where the program sees it and where its pixels lie: an
+// unaware program is shown each monitor's rectangle in its own logical
+// coordinates, while the display mode counts the monitor's real pixels.
+struct MonitorList {
+    MonitorSpaces monitors[16];
+    size_t count;
+    bool read;
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT*, LPARAM context)
+{
+    MonitorList& list = *reinterpret_cast<MonitorList*>(context);
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    const DWORD needed = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (!GetMonitorInfoW(monitor, &info) || !EnumDisplaySettingsW(info.szDevice, ENUM_CURRENT_SETTINGS, &mode) ||
+        (mode.dmFields & needed) != needed)
+        return TRUE;
+    const int32_t left = mode.dmPosition.x, top = mode.dmPosition.y;
+    list.monitors[list.count++] = { ToScreenRect(info.rcMonitor),
+                                    { left, top, left + int32_t(mode.dmPelsWidth), top + int32_t(mode.dmPelsHeight) } };
+    return list.count < sizeof list.monitors / sizeof list.monitors[0];
+}
+
+// Where a window shows on the screen, in the program's own coordinates.
+// The compositor's frame bounds leave out the invisible resize borders that
+// the window rectangle includes, but they count physical pixels, which on a
+// scaled display are not the program's coordinates: each corner is carried
+// through the scale of the monitor it lies on. Where that cannot be done,
+// the window rectangle stands in, which only hides the eyes a few border
+// pixels too early.
+ScreenRect ShownBounds(HWND window, const ScreenRect& windowRect, MonitorList& monitors)
 {
     RECT bounds{};
     if (g_app.dwmGetWindowAttribute == nullptr ||
         g_app.dwmGetWindowAttribute(window, kDwmExtendedFrameBounds, &bounds, sizeof bounds) != S_OK)
-        GetWindowRect(window, &bounds);
-    return bounds;
+        return windowRect;
+    if (!monitors.read) {
+        EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+        monitors.read = true;
+    }
+    ScreenRect shown;
+    return PhysicalRectToLogical(ToScreenRect(bounds), monitors.monitors, monitors.count, shown) ? shown : windowRect;
 }
 
 struct CoverSearch {
     HWND holder;  // the top-level window that holds the eyes: none below it covers them
     ScreenRect eyes;
     DWORD ownProcess;
-    ScreenRect covers[kMaxCovers];
-    size_t count;
+    ScreenRect shown[kMaxCovers];
+    MonitorList monitors;
 };
 
 // Keeps each window above the eyes' holder that hides what lies below it
-// and overlaps the eyes. Under Wine every question about another
-// process's window goes to another process, so the cheap answers that
-// rule a window out come first.
+// and overlaps the eyes. Every question about another program's window
+// goes to that program's side of the system (under Wine, to another
+// process), so the cheap ones come first: the style and the rectangle rule
+// out most windows, and the compositor is asked only about a window over
+// the eyes.
 BOOL CALLBACK CollectCover(HWND window, LPARAM context)
 {
     CoverSearch& search = *reinterpret_cast<CoverSearch*>(context);
-    if (window == search.holder || search.count == kMaxCovers)
+    if (window == search.holder || g_app.coverCount == kMaxCovers)
         return FALSE;
     const LONG style = GetWindowLongW(window, GWL_STYLE);
-    if ((style & WS_VISIBLE) == 0 || (style & WS_MINIMIZE) != 0)
-        return TRUE;
-    const RECT bounds = ShownBounds(window);
-    const ScreenRect cover{ bounds.left, bounds.top, bounds.right, bounds.bottom };
-    if (cover.left >= search.eyes.right || cover.right <= search.eyes.left || cover.top >= search.eyes.bottom ||
-        cover.bottom <= search.eyes.top)
+    RECT rect{};
+    if ((style & WS_VISIBLE) == 0 || (style & WS_MINIMIZE) != 0 || !GetWindowRect(window, &rect) ||
+        !Overlap(ToScreenRect(rect), search.eyes))
         return TRUE;
     const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
     DWORD process = 0;
@@ -123,41 +208,95 @@ BOOL CALLBACK CollectCover(HWND window, LPARAM context)
     if (!WindowHidesWhatIsBelow(facts))
         return TRUE;
     facts.shellDesktop = IsShellDesktopWindow(window);
+    facts.shaped = IsShaped(window);
     facts.cloaked = IsCloaked(window);
-    if (WindowHidesWhatIsBelow(facts))
-        search.covers[search.count++] = cover;
+    const ScreenRect shown = ShownBounds(window, ToScreenRect(rect), search.monitors);
+    if (WindowHidesWhatIsBelow(facts) && Overlap(shown, search.eyes)) {
+        search.shown[g_app.coverCount] = shown;
+        g_app.covers[g_app.coverCount++] = { window, style, exStyle, rect };
+    }
     return TRUE;
 }
 
+// The eyes' rectangle on the screen, as far as it lies on the screen.
+//
+// The eye window hangs in the shell's window tree, and on Windows the shell
+// is aware of each monitor's scale while this program is not. The rectangle
+// is taken from the settings, in the logical coordinates in which the
+// program placed the window, rather than asked of the system: that assumes
+// the system keeps showing this program its own window, and every other
+// one, in those coordinates, as it does for the windows of any program that
+// declares no awareness, whoever their parent is. It cannot be checked
+// under Wine, which does not scale such programs.
+ScreenRect EyesOnScreen()
+{
+    const Settings& s = g_app.settings;
+    const RECT& screen = g_app.virtualScreen;
+    return { std::max(s.x, int32_t(screen.left)), std::max(s.y, int32_t(screen.top)),
+             std::min(s.x + s.width, int32_t(screen.right)), std::min(s.y + s.height, int32_t(screen.bottom)) };
+}
+
 // Whether no pixel of the eyes can be seen: none lies on the screen, or
-// every one lies under windows of other programs above the desktop.
+// every one lies under windows of other programs above the desktop. Walks
+// every top-level window above the eyes and keeps those that cover them,
+// for the looks that follow while they stay covered.
 bool EyesCovered()
 {
-    RECT eyes{};
-    if (!GetWindowRect(g_app.EyeWindow, &eyes))
-        return false;
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const RECT screen{ left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                       top + GetSystemMetrics(SM_CYVIRTUALSCREEN) };
-    RECT shown{};
-    if (!IntersectRect(&shown, &eyes, &screen))
+    g_app.coverCount = 0;
+    const ScreenRect eyes = EyesOnScreen();
+    if (eyes.left >= eyes.right || eyes.top >= eyes.bottom)
         return true;
     CoverSearch search{};
     search.holder = GetAncestor(g_app.EyeWindow, GA_ROOT);
-    search.eyes = { shown.left, shown.top, shown.right, shown.bottom };
+    search.eyes = eyes;
     search.ownProcess = GetCurrentProcessId();
     EnumWindows(CollectCover, reinterpret_cast<LPARAM>(&search));
-    return RectCovered(search.eyes, search.covers, search.count);
+    return RectCovered(search.eyes, search.shown, g_app.coverCount);
 }
 
-// Nobody can see the eyes: the mouse hook goes, and with it every frame,
-// and a look once a second finds out when that ends, for Wine does not
-// raise every window event.
-void HideEyes()
+// Whether a window that covered the eyes at the last full look may no
+// longer do so: it is gone (its style reads 0 then), hidden, minimized,
+// moved or resized, or has become layered, click-through or cloaked. Its
+// class and process cannot change, and new windows can only cover more.
+// The eyes, the screen and the settings change only with a full look of
+// their own, and so does the order of the windows, which the system
+// reports. Only the questions whose answers change are asked: each is a
+// round trip to another process under Wine, asked once a second.
+bool CoverChanged(const CoverWindow& cover)
 {
-    StopCursorTracking();
-    g_app.eyesHidden = true;
-    SetTimer(g_app.MainWindow, kVisibilityTimer, kVisibilityPollDelay, nullptr);
+    RECT rect{};
+    return GetWindowLongW(cover.window, GWL_STYLE) != cover.style ||
+           GetWindowLongW(cover.window, GWL_EXSTYLE) != cover.exStyle || !GetWindowRect(cover.window, &rect) ||
+           !EqualRect(&rect, &cover.rect) || IsCloaked(cover.window);
+}
+
+bool CoversUnchanged()
+{
+    for (size_t i = 0; i < g_app.coverCount; ++i) {
+        if (CoverChanged(g_app.covers[i]))
+            return false;
+    }
+    return true;
+}
+
+// Nobody can see the eyes: the mouse hook goes, and with it every frame.
+// While windows cover them, a look once a second, and one after an event
+// about a cover, finds out when that ends, for Wine does not raise every
+// window event; while the session is locked or away or the display is
+// off, their notifications end it, and nothing runs meanwhile.
+void HideEyes(bool covered)
+{
+    if (!g_app.eyesHidden) {
+        StopCursorTracking();
+        g_app.eyesHidden = true;
+    }
+    if (covered) {
+        SetTimer(g_app.MainWindow, kVisibilityTimer, kVisibilityPollDelay, nullptr);
+        WatchWindowEvents();
+    } else {
+        KillTimer(g_app.MainWindow, kVisibilityTimer);
+        UnwatchWindowEvents();
+    }
 }
 
 // The eyes can be seen again: the hook comes back, and one whole frame
@@ -167,6 +306,7 @@ void HideEyes()
 void ShowEyesAgain()
 {
     KillTimer(g_app.MainWindow, kVisibilityTimer);
+    UnwatchWindowEvents();
     g_app.eyesHidden = false;
     if (!StartCursorTracking()) {
         RequestQuit();
@@ -178,36 +318,44 @@ void ShowEyesAgain()
     RenderEyes(cursor);
 }
 
+void NoteLook()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    g_app.lastVisibilityCheck = now.QuadPart;
+}
+
+void ReadVirtualScreen()
+{
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    g_app.virtualScreen = { left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                            top + GetSystemMetrics(SM_CYVIRTUALSCREEN) };
+}
+
 } // namespace
 
-// Starts listening for what hides the eyes: window events of every other
-// program, the session's lock and switch, and the display's power. None of
-// it is essential, so a registration that fails leaves only that signal
-// unheard.
+// Starts listening for what hides the eyes: the session's lock and switch
+// and the display's power; window events are listened to only while
+// windows cover the eyes. None of it is essential, so a registration that
+// fails leaves only that signal unheard.
 void StartVisibilityWatch()
 {
     g_app.dwmModule = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (g_app.dwmModule != nullptr)
         g_app.dwmGetWindowAttribute = reinterpret_cast<DwmAttributeQuery>(
             reinterpret_cast<void*>(GetProcAddress(g_app.dwmModule, "DwmGetWindowAttribute")));
-    for (int i = 0; i < kWatchedEventRanges; ++i)
-        g_app.windowEventHooks[i] = SetWinEventHook(kWatchedEvents[i][0], kWatchedEvents[i][1], nullptr, OnWindowEvent,
-                                                    0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     g_app.sessionNotifyRegistered = WTSRegisterSessionNotification(g_app.MainWindow, NOTIFY_FOR_THIS_SESSION) != FALSE;
     g_app.displayNotify =
         RegisterPowerSettingNotification(g_app.MainWindow, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    ReadVirtualScreen();
     RequestVisibilityCheck();
 }
 
 // Undoes each registration that was made, while MainWindow still exists.
 void StopVisibilityWatch()
 {
-    for (HWINEVENTHOOK& hook : g_app.windowEventHooks) {
-        if (hook != nullptr) {
-            UnhookWinEvent(hook);
-            hook = nullptr;
-        }
-    }
+    KillTimer(g_app.MainWindow, kVisibilityTimer);
+    UnwatchWindowEvents();
     if (g_app.sessionNotifyRegistered) {
         WTSUnRegisterSessionNotification(g_app.MainWindow);
         g_app.sessionNotifyRegistered = false;
@@ -223,7 +371,7 @@ void StopVisibilityWatch()
     }
 }
 
-// Asks for a look at whether the eyes can be seen, made once the GUI
+// Asks for a full look at whether the eyes can be seen, made once the GUI
 // thread is free; any number of requests before it count as one.
 void RequestVisibilityCheck()
 {
@@ -232,18 +380,17 @@ void RequestVisibilityCheck()
     g_app.visibilityCheckPending = PostMessageW(g_app.MainWindow, kCheckVisibility, 0, 0) != FALSE;
 }
 
-// The hook's wake-up: the eyes look at the newest point. While they are
-// in view, a wake-up also asks for a look at whether they can still be seen
-// and the host still exists, after a window event and at most once a
-// second of movement otherwise; both questions go to other processes under
-// Wine.
+// The hook's wake-up: the eyes look at the newest point. While the mouse
+// moves, a full look runs at most once a second, for windows that came
+// over the eyes and a host that went; while it rests, nothing is asked of
+// anyone, so a busy desktop costs nothing, and the next movement finds
+// whatever changed meanwhile.
 void OnCursorMoved()
 {
-    if (!g_app.eyesHidden && !g_app.frameTimerPending && g_app.EyeWindow != nullptr) {
+    if (!g_app.eyesHidden && g_app.EyeWindow != nullptr) {
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
-        if (g_app.recheckOnMove || now.QuadPart - g_app.lastVisibilityCheck >= g_app.counterFrequency) {
-            g_app.recheckOnMove = false;
+        if (now.QuadPart - g_app.lastVisibilityCheck >= g_app.counterFrequency) {
             g_app.lastVisibilityCheck = now.QuadPart;
             RequestVisibilityCheck();
         }
@@ -254,24 +401,46 @@ void OnCursorMoved()
 // Decides whether anyone can see the eyes and hides or shows them when that
 // changed. They are unseen while the session is locked or another session
 // has the console, while the display is off, and while every pixel of them
-// is covered. The settings user interface keeps them live whatever else
-// holds, for the user looks at them and their preview. The host is made
-// sure of first.
+// is covered or off the screen. The settings user interface keeps them
+// live whatever else holds, for the user looks at them and their preview.
+// The host is made sure of first.
 void UpdateEyesVisibility()
 {
     g_app.visibilityCheckPending = false;
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    g_app.lastVisibilityCheck = now.QuadPart;
+    NoteLook();
     CheckEyeWindowAttached(true);
     const bool away = g_app.sessionLocked || g_app.sessionAway || g_app.displayOff;
-    const bool unseen = !g_app.settingsCommandRunning && (away || (g_app.EyeWindow != nullptr && EyesCovered()));
-    if (unseen == g_app.eyesHidden)
-        return;
-    if (unseen)
-        HideEyes();
-    else
+    const bool covered = !g_app.settingsCommandRunning && !away && g_app.EyeWindow != nullptr && EyesCovered();
+    if (!g_app.settingsCommandRunning && (away || covered))
+        HideEyes(covered);
+    else if (g_app.eyesHidden)
         ShowEyesAgain();
+}
+
+// While windows cover the eyes, once a second and after an event about a
+// cover: only when a cover changed, or the windows were restacked, are all
+// windows looked at again. That the eye window still hangs in its host is
+// known without asking anyone; whether the host itself still exists is
+// asked at the full looks, and a shell that restarts announces itself.
+void LookAtCovers()
+{
+    const bool walkAll = g_app.coverLookWalksAll;
+    if (g_app.coverLookPending)
+        KillTimer(g_app.MainWindow, kCoverEventTimer);
+    g_app.coverLookPending = false;
+    g_app.coverLookWalksAll = false;
+    NoteLook();
+    CheckEyeWindowAttached(false);
+    if (walkAll || !CoversUnchanged())
+        UpdateEyesVisibility();
+}
+
+// The display changed: eyes that were off the screen may be on it now, and
+// the screen's bounds are read again.
+void OnDisplayChange()
+{
+    ReadVirtualScreen();
+    RequestVisibilityCheck();
 }
 
 // The session was locked or unlocked, lost the console to another

@@ -2,14 +2,20 @@
 #include <windows.h>
 
 // The timer on MainWindow that looks again, once a second, whether the
-// eyes can be seen, and runs only while they cannot.
+// windows that cover the eyes still do, and runs only while they do.
 constexpr UINT_PTR kVisibilityTimer = 5;
 constexpr UINT kVisibilityPollDelay = 1000;
+
+// The timer on MainWindow that looks at the covers a moment after an event
+// about one of them.
+constexpr UINT_PTR kCoverEventTimer = 6;
 
 void StartVisibilityWatch();
 void StopVisibilityWatch();
 void RequestVisibilityCheck();
 void UpdateEyesVisibility();
+void LookAtCovers();
 void OnCursorMoved();
+void OnDisplayChange();
 void OnSessionChange(WPARAM change);
 bool OnPowerBroadcast(WPARAM event, LPARAM setting);

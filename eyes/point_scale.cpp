@@ -48,3 +48,47 @@ ScreenPoint MapPhysicalToLogical(ScreenPoint physical, const PointPair& first, c
     logical.y = MapAxis(physical.y, first.logical.y, first.physical.y, second.logical.y, second.physical.y);
     return logical;
 }
+
+namespace {
+
+bool Holds(const ScreenRect& r, int32_t x, int32_t y)
+{
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+// Carries one corner through the map of the monitor whose pixel it is:
+// the top-left corner is the pixel itself, the bottom-right one lies just
+// past the pixel at (x - 1, y - 1). False when no monitor holds it.
+bool MapCorner(ScreenPoint corner, bool pastPixel, const MonitorSpaces* monitors, size_t count, ScreenPoint& logical)
+{
+    const int32_t x = pastPixel ? corner.x - 1 : corner.x, y = pastPixel ? corner.y - 1 : corner.y;
+    for (size_t i = 0; i < count; ++i) {
+        const MonitorSpaces& m = monitors[i];
+        if (!Holds(m.physical, x, y))
+            continue;
+        const PointPair topLeft{ { m.logical.left, m.logical.top }, { m.physical.left, m.physical.top } };
+        const PointPair bottomRight{ { m.logical.right, m.logical.bottom }, { m.physical.right, m.physical.bottom } };
+        logical = MapPhysicalToLogical(corner, topLeft, bottomRight);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// A rectangle in physical pixels, such as the compositor reports for a
+// window, in the program's logical coordinates. Each monitor has a scale of
+// its own, so each corner goes through the monitor it lies on. False when a
+// corner lies on no monitor, or the rectangle is empty.
+bool PhysicalRectToLogical(const ScreenRect& physical, const MonitorSpaces* monitors, size_t count,
+                           ScreenRect& logical)
+{
+    if (physical.left >= physical.right || physical.top >= physical.bottom)
+        return false;
+    ScreenPoint topLeft, bottomRight;
+    if (!MapCorner({ physical.left, physical.top }, false, monitors, count, topLeft) ||
+        !MapCorner({ physical.right, physical.bottom }, true, monitors, count, bottomRight))
+        return false;
+    logical = { topLeft.x, topLeft.y, bottomRight.x, bottomRight.y };
+    return true;
+}

@@ -68,9 +68,12 @@ bool RectCovered(const ScreenRect& target, const ScreenRect* covers, size_t coun
 // The shell's desktop windows lie below or around the eyes by design, and
 // the program's own windows, the translucent preview above all, lie over
 // them on purpose; a layered window may let them show through anywhere,
-// and a click-through one is usually an overlay that does.
+// a click-through one is usually an overlay that does, and a shaped one
+// (a round clock, a skinned player) leaves out parts of its rectangle. On
+// classic themes ordinary windows carry regions too, and then nothing
+// counts as covering: the eyes only keep drawing unseen.
 bool WindowHidesWhatIsBelow(const WindowFacts& f)
 {
-    return f.visible && !f.minimized && !f.cloaked && !f.layered && !f.clickThrough && !f.shellDesktop &&
-           !f.ownProcess;
+    return f.visible && !f.minimized && !f.cloaked && !f.layered && !f.clickThrough && !f.shaped &&
+           !f.shellDesktop && !f.ownProcess;
 }

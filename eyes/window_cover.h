@@ -22,6 +22,7 @@ struct WindowFacts {
     bool cloaked;        // the compositor keeps it off the screen: another virtual desktop, a suspended app
     bool layered;        // may be translucent anywhere
     bool clickThrough;   // WS_EX_TRANSPARENT
+    bool shaped;         // a region of its own may let what lies below show anywhere
     bool shellDesktop;   // one of the shell's own desktop windows
     bool ownProcess;     // the program's own, such as the translucent preview
 };

@@ -124,10 +124,10 @@ void OnMainWindowDestroy()
 }
 
 // The messages of the hidden main window: tray clicks, the second start's
-// wake-up, the hook's wake-up, the re-attach, frame and visibility timers,
-// the looks at whether the eyes can be seen, the session's and the
-// display's changes, work-area changes and the shell's new taskbar. It never closes on request; only its destruction ends the
-// program.
+// wake-up, the hook's wake-up, the re-attach, frame and cover timers, the
+// looks at whether the eyes can be seen, the session's and the display's
+// changes, work-area changes and the shell's new taskbar. It never closes
+// on request; only its destruction ends the program.
 LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -149,8 +149,8 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             OnFrameTimer();
             return 0;
         }
-        if (wParam == kVisibilityTimer) {
-            UpdateEyesVisibility();
+        if (wParam == kVisibilityTimer || wParam == kCoverEventTimer) {
+            LookAtCovers();
             return 0;
         }
         break;
@@ -163,6 +163,9 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_POWERBROADCAST:
         if (OnPowerBroadcast(wParam, lParam))
             return TRUE;
+        break;
+    case WM_DISPLAYCHANGE:
+        OnDisplayChange();
         break;
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETWORKAREA)

@@ -46,15 +46,4 @@ TEST(RectCovered, TooManyPiecesLeaveTheEyesSeenUnlessOneWindowHoldsThemWhole)
     EXPECT_TRUE(RectCovered(kEyes, covers.data(), covers.size()));
 }
 
-TEST(WindowHidesWhatIsBelow, OnlyAnOpaqueWindowOfAnotherProgramOnTheScreen)
-{
-    // Visible, minimized, cloaked, layered, click-through, the shell's
-    // desktop, the program's own: only the first alone hides anything.
-    for (uint32_t bits = 0; bits < 128; ++bits) {
-        auto bit = [&](int i) { return (bits >> i & 1) != 0; };
-        const WindowFacts facts{ bit(0), bit(1), bit(2), bit(3), bit(4), bit(5), bit(6) };
-        EXPECT_EQ(WindowHidesWhatIsBelow(facts), bits == 1) << bits;
-    }
-}
-
 } // namespace
