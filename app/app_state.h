@@ -108,6 +108,8 @@ struct AppState {
     HWND DesktopHost;          // parent of EyeWindow
     HWND EyeWindow;            // non-null exactly while the eye window exists
     bool hostIsProgman;        // the newer shell layout: the eyes live among Progman's children
+    bool reattaching;          // a loss is being mended: the timers run until an eye window is found attached
+    unsigned reattachTimersArmed; // bit n: re-attach timer n is armed and has not fired
 
     // tray/main_window.cpp and tray/tray_icon.cpp
     HWND MainWindow;           // created by main.cpp; cleared by its WM_DESTROY

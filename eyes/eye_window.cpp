@@ -67,14 +67,51 @@ constexpr UINT kReattachDelays[] = { 1000, 3000, 10000 };
 static_assert(sizeof(kReattachDelays) / sizeof(kReattachDelays[0]) == kLastReattachTimer - kFirstReattachTimer + 1,
               "one delay per timer");
 
+// A lost eye window starts the re-attach timers, unless a re-attach is
+// already under way: a host that refuses the new eye window, or pushes it
+// out at once, must not start the schedule afresh every second, so such a
+// loss belongs to the schedule that made the window, and when that
+// schedule has no timer left the program ends as after the last one.
 void OnEyeWindowDestroy()
 {
     g_app.EyeWindow = nullptr;
     if (g_app.MainWindow == nullptr)
         return;
+    if (g_app.reattaching) {
+        if (g_app.reattachTimersArmed == 0)
+            RequestQuit();
+        return;
+    }
+    g_app.reattaching = true;
     UINT_PTR id = kFirstReattachTimer;
-    for (UINT delay : kReattachDelays)
-        SetTimer(g_app.MainWindow, id++, delay, nullptr);
+    for (UINT delay : kReattachDelays) {
+        if (SetTimer(g_app.MainWindow, id, delay, nullptr) != 0)
+            g_app.reattachTimersArmed |= 1u << id;
+        ++id;
+    }
+}
+
+// The eye window goes, or is found gone, which counts as its destruction.
+void LoseEyeWindow()
+{
+    if (IsWindow(g_app.EyeWindow))
+        DestroyWindow(g_app.EyeWindow);
+    else
+        OnEyeWindowDestroy();
+}
+
+// A new eye window found attached at a look after its creation ends the
+// re-attach: the timers that have not fired are no longer needed.
+void EndReattach()
+{
+    if (!g_app.reattaching)
+        return;
+    g_app.reattaching = false;
+    for (UINT_PTR id = kFirstReattachTimer; id <= kLastReattachTimer; ++id) {
+        if ((g_app.reattachTimersArmed & (1u << id)) != 0)
+            KillTimer(g_app.MainWindow, id);
+    }
+    g_app.reattachTimersArmed = 0;
 }
 
 } // namespace
@@ -128,23 +165,24 @@ bool EyeWindowAttached(bool askHost)
 // became of the eye window: the eye window goes if it is still there, and
 // the re-attach timers start, from its WM_DESTROY or directly. A shell that
 // ends abruptly can also take the eye window along without the window ever
-// being told, which Wine does when the shell's process is killed.
+// being told, which Wine does when the shell's process is killed. An eye
+// window found in its host, which still exists, ends a re-attach.
 void CheckEyeWindowAttached(bool askHost)
 {
-    if (g_app.EyeWindow == nullptr || EyeWindowAttached(askHost))
+    if (g_app.EyeWindow == nullptr)
         return;
-    if (IsWindow(g_app.EyeWindow))
-        DestroyWindow(g_app.EyeWindow);
-    else
-        OnEyeWindowDestroy();
+    if (!EyeWindowAttached(askHost))
+        LoseEyeWindow();
+    else if (askHost)
+        EndReattach();
 }
 
 // Creates the eye window as a disabled layered popup, turns it into a child
 // of DesktopHost, shows it without activating it and draws the first frame
 // at the current cursor, so that no empty frame is ever shown. A host that
-// vanished meanwhile is a loss like any other: the re-attach timers start,
-// and nothing is reported. Whether anyone can see the new eyes is the
-// caller's to ask.
+// vanished or refused the window meanwhile is a loss like any other, and
+// nothing is reported. Whether anyone can see the new eyes, which also
+// makes sure of the host, is the caller's to ask.
 bool CreateEyeWindow()
 {
     const Settings& s = g_app.settings;
@@ -163,9 +201,10 @@ bool CreateEyeWindow()
     const LONG style = GetWindowLongW(g_app.EyeWindow, GWL_STYLE);
     SetWindowLongW(g_app.EyeWindow, GWL_STYLE, (style & kPopupAndChildBits) | WS_CHILD);
     SetParent(g_app.EyeWindow, g_app.DesktopHost);
-    CheckEyeWindowAttached(true);
-    if (g_app.EyeWindow == nullptr)
+    if (!EyeWindowAttached(true)) {
+        LoseEyeWindow();
         return true;
+    }
     if (g_app.hostIsProgman)
         PlaceBelowIconView();
     ShowWindow(g_app.EyeWindow, SW_SHOWNOACTIVATE);
@@ -174,6 +213,31 @@ bool CreateEyeWindow()
     g_app.fullFrameNeeded = true;
     RenderEyes(cursor);
     return true;
+}
+
+// One re-attach timer, which fires once. The eyes are made again as soon
+// as the host is back, and the timers that have not fired stay armed until
+// the look that follows finds the new eye window attached; the last timer
+// quits when the host has not come back. A shell that restarted has a new
+// "Progman", which is looked up again first. Returns whether a new eye
+// window stands, for that look.
+bool ReattachEyes(UINT_PTR id)
+{
+    KillTimer(g_app.MainWindow, id);
+    g_app.reattachTimersArmed &= ~(1u << id);
+    if (g_app.EyeWindow != nullptr)
+        return false;
+    RefreshProgmanWindow();
+    if (!FindDesktopHost()) {
+        if (g_app.reattachTimersArmed == 0)
+            RequestQuit();
+        return false;
+    }
+    if (!CreateEyeWindow()) {
+        RequestQuit();
+        return false;
+    }
+    return g_app.EyeWindow != nullptr;
 }
 
 // The eye window cannot be closed by request. When it is destroyed while

@@ -11,4 +11,5 @@ void RefreshProgmanWindow();
 bool EyeWindowAttached(bool askHost);
 void CheckEyeWindowAttached(bool askHost);
 bool CreateEyeWindow();
+bool ReattachEyes(UINT_PTR id);
 LRESULT CALLBACK EyeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -70,28 +70,12 @@ void OnTrayClick(LPARAM mouseMessage)
         UnregisterWorkWindowClass();
 }
 
-// Re-attaches the eyes after the shell took their host away. Each timer
-// fires once; the first that finds the host cancels the later ones, and the
-// last one quits when the host has not come back. A shell that restarted
-// has a new "Progman", which is looked up again first.
+// A re-attach timer fired; a new eye window is looked at at once, which
+// also makes sure it stays in its host.
 void OnReattachTimer(UINT_PTR id)
 {
-    KillTimer(g_app.MainWindow, id);
-    if (g_app.EyeWindow != nullptr)
-        return;
-    RefreshProgmanWindow();
-    if (!FindDesktopHost()) {
-        if (id == kLastReattachTimer)
-            RequestQuit();
-        return;
-    }
-    for (UINT_PTR later = id + 1; later <= kLastReattachTimer; ++later)
-        KillTimer(g_app.MainWindow, later);
-    if (!CreateEyeWindow()) {
-        RequestQuit();
-        return;
-    }
-    RequestVisibilityCheck();
+    if (ReattachEyes(id))
+        RequestVisibilityCheck();
 }
 
 // The desktop's work area changed: the eyes are put back at the settings'
