@@ -1,11 +1,18 @@
 // `make bench`: what the eyes cost, in three parts, printed side by side.
 //
 // Input cost: another process injects mouse moves one after another, with
-// no Tavrel running and with the real tavrel.exe on the stand-in shell at
-// two sizes; each move is timed until the system reports the cursor there.
-// The same with a window of the bench over the whole screen, where nobody
-// can see the eyes; and the program's own processor time over 10,000 moves
-// in each case.
+// no Tavrel running, with a bare hook (a program whose hook thread only
+// keeps the point and posts one wake-up, the floor of any program that
+// follows the mouse this way) and with the real tavrel.exe on the stand-in
+// shell at two sizes; each move is timed until the system reports the
+// cursor there. The same with a window of the bench over the whole screen,
+// where nobody can see the eyes; and the program's own processor time over
+// 10,000 moves in each case.
+//
+// A busy desktop: another program keeps 60 small windows open away from
+// the eyes and opens, shows and closes one more 50 times a second for 10 s,
+// with no mouse input, while the eyes are in view and while they are
+// covered; the program's processor time against the busy program's own.
 //
 // Frame cost: the renderer's three steps (background copy, pupil fills,
 // layered update) for a whole frame against a frame that changes only the
@@ -16,10 +23,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdarg>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/app_state.h"
@@ -89,16 +98,70 @@ double MoveCost()
 // The program's processor time over 10,000 injected moves along the same
 // path, each waited for, counted until the program is at rest again, in
 // milliseconds.
-double ProgramTime(const ws::ChildProcess& tavrel, const std::wstring& exe)
+double ProgramTime(const std::wstring& exe)
 {
-    const double before = ws::ProcessorTime(tavrel, exe);
+    const double before = ws::ProcessorTimeAtRest(exe);
     for (int k = 0; k < 10000; ++k) {
         const POINT at = {200 + (k * 37) % 900, 150 + (k * 53) % 700};
         ws::SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, at);
         while (ws::CursorPos().x != at.x || ws::CursorPos().y != at.y)
             SwitchToThread();
     }
-    return (ws::ProcessorTimeAtRest(tavrel, exe) - before) / 1e6;
+    return (ws::ProcessorTimeAtRest(exe) - before) / 1e6;
+}
+
+// The bare hook: the hook thread keeps the newest point and posts one
+// wake-up at a time to the main thread, which only takes it.
+std::atomic<bool> g_wakePending;
+std::atomic<uint64_t> g_point;
+DWORD g_mainThread;
+
+LRESULT CALLBACK BareHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && wParam == WM_MOUSEMOVE) {
+        const POINT pt = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt;
+        g_point.store(uint64_t(uint32_t(pt.x)) | uint64_t(uint32_t(pt.y)) << 32);
+        if (!g_wakePending.exchange(true))
+            PostThreadMessageW(g_mainThread, WM_APP, 0, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+DWORD WINAPI BareHookThread(void*)
+{
+    HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, BareHook, GetModuleHandleW(nullptr), 0);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    UnhookWindowsHookEx(hook);
+    return 0;
+}
+
+int RunBareHook()
+{
+    g_mainThread = GetCurrentThreadId();
+    CloseHandle(CreateThread(nullptr, 0, BareHookThread, nullptr, 0, nullptr));
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_APP)
+            g_wakePending.store(false);
+    }
+    return 0;
+}
+
+// Another program's busy desktop for ten seconds, as a process of its own;
+// its processor time in milliseconds, and the program's over the same time.
+bool BusyDesktop(const std::wstring& exe, double& busyMs, double& programMs)
+{
+    ws::ChildProcess busy;
+    const double before = ws::ProcessorTimeAtRest(exe);
+    DWORD milliseconds = 0;
+    if (!busy.Start(ws::BinFolder() + L"\\eye_bench.exe", L"--busy 60 50 10000", ws::BinFolder()) ||
+        !busy.WaitForExit(40000, &milliseconds))
+        return false;
+    programMs = (ws::ProcessorTimeAtRest(exe) - before) / 1e6;
+    busyMs = milliseconds;
+    return true;
 }
 
 // A window of this process over the whole screen, as a game's, which hides
@@ -140,12 +203,15 @@ void Uncover(HANDLE thread, DWORD threadId)
 struct InputFigures {
     double micros;    // per injected move
     double programMs; // the program's time per 10,000 moves; 0 with no Tavrel
+    double busyMs;    // with Tavrel: the busy desktop's own time over its ten seconds
+    double busyProgramMs; // and the program's over the same time
 };
 
 // The input cost on the stand-in shell's desktop, with tavrel.exe showing
-// eyes of the given size, or with none running when the width is 0; with
-// the eyes in view or with a window of another program over the whole
-// screen.
+// eyes of the given size, or with the bare hook when the width is 1, or
+// with neither when it is 0; with the eyes in view or with a window of
+// another program over the whole screen. With tavrel.exe, also what a busy
+// desktop costs it.
 bool InputCost(int width, int height, bool covered, InputFigures& figures)
 {
     const std::wstring folder = ws::BinFolder() + L"\\testtmp\\bench";
@@ -157,7 +223,9 @@ bool InputCost(int width, int height, bool covered, InputFigures& figures)
         }))
         return false;
     const std::wstring exe = folder + L"\\tavrel.exe";
-    if (width != 0) {
+    if (width == 1 && !tavrel.Start(ws::BinFolder() + L"\\eye_bench.exe", L"--bare-hook", ws::BinFolder()))
+        return false;
+    if (width > 1) {
         uint32_t fields[8] = {0x0001AA2A, 100, 60, uint32_t(width), uint32_t(height), 0, 0xFFFFFF, 0};
         std::vector<uint8_t> bytes(reinterpret_cast<uint8_t*>(fields), reinterpret_cast<uint8_t*>(fields + 8));
         if (!CopyFileW((ws::BinFolder() + L"\\tavrel.exe").c_str(), exe.c_str(), FALSE) ||
@@ -169,10 +237,11 @@ bool InputCost(int width, int height, bool covered, InputFigures& figures)
     HANDLE cover = covered ? CoverTheScreen(coverThreadId) : nullptr;
     ws::PumpFor(500);
     figures.micros = MoveCost();
-    figures.programMs = width != 0 ? ProgramTime(tavrel, exe) : 0;
+    figures.programMs = width > 1 ? ProgramTime(exe) : 0;
+    const bool busy = width <= 1 || BusyDesktop(exe, figures.busyMs, figures.busyProgramMs);
     if (cover != nullptr)
         Uncover(cover, coverThreadId);
-    return true;
+    return busy;
 }
 
 // The renderer's surfaces for one size, on the bench's layered window.
@@ -250,32 +319,41 @@ void FramesPerMove(int width, int height)
 
 } // namespace
 
-int wmain()
+int wmain(int argc, wchar_t** argv)
 {
+    if (argc == 5 && std::wstring(argv[1]) == L"--busy")
+        return ws::RunBusyDesktop(std::stoi(argv[2]), std::stoi(argv[3]), DWORD(std::stoul(argv[4])));
+    if (argc == 2 && std::wstring(argv[1]) == L"--bare-hook")
+        return RunBareHook();
     Report("Input cost: microseconds per injected mouse move, median of five rounds of 400, against no Tavrel\n");
-    Report("under the same cover; the program's processor time over 10,000 such moves\n");
-    Report("%-34s %10s %8s %14s\n", "what runs", "us/move", "ratio", "program ms");
+    Report("and against a bare hook under the same cover; the program's processor time over 10,000 such moves;\n");
+    Report("a busy desktop's processor time over 10 s, and the program's over the same time\n");
+    Report("%-34s %10s %8s %8s %12s %10s %10s\n", "what runs", "us/move", "x none", "x bare", "program ms",
+           "busy ms", "program ms");
     const struct {
         int width, height;
         bool covered;
-    } runs[] = {{0, 0, false}, {315, 200, false}, {1280, 1024, false},
-                {0, 0, true},  {315, 200, true},  {1280, 1024, true}};
-    double none[2] = {0, 0};
+    } runs[] = {{0, 0, false}, {1, 0, false}, {315, 200, false}, {1280, 1024, false},
+                {0, 0, true},  {1, 0, true},  {315, 200, true},  {1280, 1024, true}};
+    double none[2] = {0, 0}, bare[2] = {0, 0};
     for (const auto& run : runs) {
         InputFigures figures{};
         if (!InputCost(run.width, run.height, run.covered, figures)) {
-            Report("tavrel.exe at %d x %d did not start\n", run.width, run.height);
+            Report("the run at %d x %d did not start\n", run.width, run.height);
             return 1;
         }
-        double& baseline = none[run.covered ? 1 : 0];
-        baseline = run.width == 0 ? figures.micros : baseline;
+        const int c = run.covered ? 1 : 0;
+        none[c] = run.width == 0 ? figures.micros : none[c];
+        bare[c] = run.width == 1 ? figures.micros : bare[c];
         char what[48];
         const char* cover = run.covered ? ", screen covered" : "";
-        if (run.width == 0)
-            std::snprintf(what, sizeof what, "no Tavrel%s", cover);
+        if (run.width <= 1)
+            std::snprintf(what, sizeof what, "%s%s", run.width == 0 ? "no Tavrel" : "bare hook", cover);
         else
             std::snprintf(what, sizeof what, "Tavrel at %d x %d%s", run.width, run.height, cover);
-        Report("%-34s %10.1f %8.2f %14.1f\n", what, figures.micros, figures.micros / baseline, figures.programMs);
+        Report("%-34s %10.1f %8.2f %8.2f %12.1f %10.0f %10.1f\n", what, figures.micros, figures.micros / none[c],
+               run.width == 0 ? 0.0 : figures.micros / bare[c], figures.programMs, figures.busyMs,
+               figures.busyProgramMs);
     }
 
     g_app.hInstance = GetModuleHandleW(nullptr);

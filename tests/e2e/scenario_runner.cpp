@@ -196,7 +196,8 @@ Sample Measure(const ChildProcess& process, const std::wstring& exe)
 }
 
 // The figures of the first sample and the largest growth of each over it,
-// in per cent; whether none grew by more than 1 %.
+// in per cent; whether every figure was there at all and none grew by more
+// than 1 %.
 bool Held(const std::vector<Sample>& samples, std::string& figures)
 {
     double worst[3] = {0, 0, 0};
@@ -210,7 +211,7 @@ bool Held(const std::vector<Sample>& samples, std::string& figures)
     std::snprintf(text, sizeof text, "; private %.1f MB %+.2f%%, GDI %.0f %+.2f%%, USER %.0f %+.2f%%",
                   first.bytes / 1e6, worst[0], first.gdi, worst[1], first.user, worst[2]);
     figures += text;
-    return worst[0] <= 1 && worst[1] <= 1 && worst[2] <= 1;
+    return first.bytes > 0 && first.gdi > 0 && first.user > 0 && worst[0] <= 1 && worst[1] <= 1 && worst[2] <= 1;
 }
 
 class Runner {
@@ -237,9 +238,11 @@ private:
     void OtherWindow(const Words& w);
     void SendDisplayState(HWND target, DWORD state);
     void Meter(const Words& w);
+    void Busy(const Words& w);
 
     const bool full_;  // long runs at their full counts
     std::wstring folder_;
+    std::wstring exe_;  // the program the last start ran
     ChildProcess shell_, tavrel_, second_;
     Words shellOptions_;
     HANDLE hold_;
@@ -251,7 +254,11 @@ private:
     DWORD destroyedAt_ = 0;
     long randomFiles_ = 0;
     std::map<std::string, HWND> others_;   // the runner's own windows, standing for another program's
-    std::map<std::string, double> cpu_;    // the program's processor time over a command, by name
+    struct Measured {
+        double ns, switches, seconds;
+    };
+    std::map<std::string, Measured> measured_; // a process's figures over a command, by name
+    HWND eye_ = nullptr;                       // the eye window the last "expect eyes" found
 };
 
 Runner::Runner(bool full) : full_(full), folder_(BinFolder() + L"\\testtmp\\run" + std::to_wstring(GetCurrentProcessId()))
@@ -348,7 +355,8 @@ void Runner::StartShell(const Words& options)
 
 void Runner::StartTavrel(const std::string& seams)
 {
-    const std::wstring exe = File(seams.empty() ? L"tavrel.exe" : L"tavrel_seams.exe");
+    exe_ = File(seams.empty() ? L"tavrel.exe" : L"tavrel_seams.exe");
+    const std::wstring& exe = exe_;
     if (!seams.empty())
         CopyFileW((BinFolder() + L"\\tavrel_seams.exe").c_str(), exe.c_str(), FALSE);
     // The program inherits the seams it is to use.
@@ -490,26 +498,62 @@ void Runner::OtherWindow(const Words& w)
     const bool maximized = what == "maximized", whole = maximized || what == "fullscreen", layered = w.back() == "layered";
     const RECT r = whole ? RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}
                          : RECT{Number(w[2]), Number(w[3]), Number(w[2]) + Number(w[4]), Number(w[3]) + Number(w[5])};
-    HWND window = CreateWindowExW(layered ? WS_EX_LAYERED : 0, L"STATIC", nullptr, maximized ? WS_OVERLAPPEDWINDOW : WS_POPUP,
-                                  r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
-    CheckCall(window != nullptr && (!layered || SetLayeredWindowAttributes(window, 0, 128, LWA_ALPHA)),
+    // "shell": of the class of the shell's desktop windows; "shaped": an
+    // ellipse inside its rectangle.
+    WNDCLASSW shell{};
+    shell.lpfnWndProc = DefWindowProcW;
+    shell.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    shell.lpszClassName = L"WorkerW";
+    const bool shellClass = w.back() == "shell" && (RegisterClassW(&shell) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+    HWND window = CreateWindowExW(layered ? WS_EX_LAYERED : 0, shellClass ? L"WorkerW" : L"STATIC", nullptr,
+                                  maximized ? WS_OVERLAPPEDWINDOW : WS_POPUP, r.left, r.top, r.right - r.left,
+                                  r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+    CheckCall(window != nullptr && (!layered || SetLayeredWindowAttributes(window, 0, 128, LWA_ALPHA)) &&
+                  (w.back() != "shaped" || SetWindowRgn(window, CreateEllipticRgn(0, 0, r.right - r.left, r.bottom - r.top), TRUE)),
               "cannot make the window " + name);
     others_[name] = window;
     ShowWindow(window, maximized ? SW_SHOWMAXIMIZED : SW_SHOW);
     Run({"activate", name});
 }
 
-// The program's processor time over a command, until it is at rest again:
-// its time stays the same for a fifth of a second.
+// The program's processor time and context switches over a command, from
+// the moment it is at rest, its state settled, until it is at rest again:
+// its time stays the same for a fifth of a second. Every thread's own
+// figures are read, to the nanosecond, so a thread that ended in between
+// would take its time with it: that fails.
 void Runner::Meter(const Words& w)
 {
-    const std::wstring exe = File(L"tavrel.exe");
-    const double before = ProcessorTime(tavrel_, exe);
+    const std::wstring& exe = exe_;
+    ProcessorTimeAtRest(exe);
+    const std::map<std::wstring, ThreadFigures> before = ThreadsOf(exe);
+    const DWORD start = GetTickCount();
     Run(Words(w.begin() + 2, w.end()));
-    const double now = ProcessorTimeAtRest(tavrel_, exe);
-    cpu_[w[1]] = now - before;
-    std::printf("%s: %.1f ms of the program's processor time\n", w[1].c_str(), (now - before) / 1e6);
+    ProcessorTimeAtRest(exe);
+    const std::map<std::wstring, ThreadFigures> after = ThreadsOf(exe);
+    Measured& m = measured_[w[1]];
+    m = { 0, 0, (GetTickCount() - start) / 1000.0 };
+    for (const auto& thread : after) {
+        const auto was = before.find(thread.first);
+        m.ns += thread.second.ns - (was != before.end() ? was->second.ns : 0);
+        m.switches += thread.second.switches - (was != before.end() ? was->second.switches : 0);
+    }
+    for (const auto& thread : before)
+        Check(after.count(thread.first) != 0, "a thread of tavrel.exe ended while " + w[1] + " was measured");
+    std::printf("%s: %.1f ms of the program's processor time, %.0f context switches in %.1f s\n", w[1].c_str(),
+                m.ns / 1e6, m.switches, m.seconds);
     std::fflush(stdout);
+}
+
+// Another program's busy desktop for a while, as a process of its own,
+// whose processor time is kept under the given name.
+void Runner::Busy(const Words& w)
+{
+    ChildProcess busy;
+    const std::wstring arguments = L"--busy " + Widen(w[2]) + L" " + Widen(w[3]) + L" " + Widen(w[4]);
+    CheckCall(busy.Start(BinFolder() + L"\\scenarios.exe", arguments, BinFolder()), "the busy desktop did not start");
+    DWORD milliseconds = 0;
+    Check(busy.WaitForExit(DWORD(Number(w[4])) + 30000, &milliseconds), "the busy desktop did not end");
+    measured_[w[1]] = { milliseconds * 1e6, 0, Number(w[4]) / 1000.0 };
 }
 
 // A long run. When tavrel.exe runs as the loop begins, its figures are
@@ -533,7 +577,7 @@ void Runner::Repeat(const Words& w)
         once();
     const long count = Number(full_ ? w[1] : w[2]);
     const bool measured = tavrel_.Running();
-    const std::wstring exe = File(L"tavrel.exe");
+    const std::wstring& exe = exe_;
     if (measured)
         Measure(tavrel_, exe);
     std::vector<Sample> samples;
@@ -719,6 +763,8 @@ void Runner::Run(const Words& w)
         OtherWindow(w);
     } else if (c == "measure") {
         Meter(w);
+    } else if (c == "busy") {
+        Busy(w);
     } else if (c == "pause") {
         PumpFor(DWORD(Number(w[1])));
     } else if (c == "expect") {
@@ -739,13 +785,15 @@ void Runner::RunExpect(const Words& w)
         const RECT expected = {x, y, x + width, y + height};
         eyes_ = expected;
         RECT r{};
-        Expect([&] { HWND eye = Window("eye", false); r = RectOf(eye); return eye != nullptr && EqualRect(&r, &expected); },
+        Expect([&] { eye_ = Window("eye", false); r = RectOf(eye_); return eye_ != nullptr && EqualRect(&r, &expected); },
                [&] { return "the eye window is at " + RectText(r); });
         const int middle = y + height / 2;
         ExpectPixels({{{x + 2, middle}, outline, true}, {{x + width - 3, middle}, outline, true},
                       {{x + 1, y + 1}, paper, true}, {{x + width - 2, y + height - 2}, paper, true},
                       {{x + width / 2, middle}, paper, true}, {{x - 3, middle}, paper, true},
                       {{x + width + 2, middle}, paper, true}});
+    } else if (what == "eye-kept") {
+        Check(IsWindow(eye_) && Window("eye", false) == eye_, "the eye window is not the one there was");
     } else if (what == "no-eyes") {
         Expect([&] { return Window("eye", false) == nullptr; }, [] { return "the eyes are still shown"; });
     } else if (what == "pupils" || what == "pupil" || what == "colour") {
@@ -790,6 +838,10 @@ void Runner::RunExpect(const Words& w)
         Check(tavrel_.WaitForExit(30000, &code), "tavrel.exe is still running");
         Check(code == DWORD(Number(w[2])), Text("tavrel.exe ended with %ld", long(code)));
         Check(code != 0 || main_ == nullptr || ShellControl(ss::kCommandQueryIcon, LPARAM(main_)) == 0, "the icon stays");
+        // "expect exit CODE LOW HIGH": LOW to HIGH ms after the layer went.
+        const long after = long(GetTickCount() - destroyedAt_);
+        Check(w.size() < 5 || (after >= Number(w[3]) && after < Number(w[4])),
+              Text("tavrel.exe ended %ld ms after the loss", after));
     } else if (what == "cursor") {
         Expect([&] { return CursorPos().x == Number(w[2]) && CursorPos().y == Number(w[3]); }, [] { return "the cursor lags"; });
     } else if (what == "running") {
@@ -798,7 +850,7 @@ void Runner::RunExpect(const Words& w)
         Expect([&] { return ShellControl(ss::kCommandQueryIcon, reinterpret_cast<LPARAM>(Main())) == Number(w[2]); },
                [&] { return Text("the tray icon's bits are %ld", long(ShellControl(ss::kCommandQueryIcon, LPARAM(Main())))); });
     } else if (what == "no-icons") {
-        Check(ShellControl(ss::kCommandPostIconMessage, 0) == 0, "the notification area holds an icon");
+        Check(ShellControl(ss::kCommandQueryIconCount) == 0, "the notification area holds an icon");
     } else if (what == "windows") {
         const std::wstring cls = w[2] == "work" ? kWorkClass : (w[2] == "drag" ? kDragClass : L"#32770");
         Expect([&] { return int(WindowsOf(Pid(), cls.c_str()).size()) == Number(w[3]); },
@@ -857,11 +909,22 @@ void Runner::RunExpect(const Words& w)
     } else if (what == "foreground") {
         Expect([&] { return GetForegroundWindow() == Window(w[2]); }, [&] { return w[2] + " is not in front"; });
     } else if (what == "cpu") {
-        // The program's time over one measured command below or above the
-        // given per cent of its time over another.
-        const double part = cpu_.at(w[2]), whole = cpu_.at(w[5]), bound = Number(w[4]) * whole / 100;
-        Check(w[3] == "below" ? part <= bound : part >= bound,
+        // The time over one measured command below or above the given per
+        // cent of the time over another, which must be there at all, or
+        // under a number of milliseconds.
+        const double part = measured_.at(w[2]).ns;
+        if (w[3] == "under") {
+            Check(part < Number(w[4]) * 1e6, Text("%ld µs over ", long(part / 1000)) + w[2]);
+            return;
+        }
+        const double whole = measured_.at(w[5]).ns, bound = Number(w[4]) * whole / 100;
+        Check(whole > 0 && (w[3] == "below" ? part <= bound : part >= bound),
               Text("%ld µs over ", long(part / 1000)) + w[2] + Text(", %ld µs over ", long(whole / 1000)) + w[5]);
+    } else if (what == "switches") {
+        // At most so many context switches a second over a measured command.
+        const Measured& m = measured_.at(w[2]);
+        Check(m.seconds > 0 && m.switches <= Number(w[3]) * m.seconds,
+              Text("%ld context switches in %ld ms", long(m.switches), long(m.seconds * 1000)));
     } else if (what == "hit") {
         const LRESULT code = SendMessageW(Window("drag"), WM_NCHITTEST, 0, MAKELPARAM(Number(w[2]), Number(w[3])));
         Check(code == Number(w[4]), Text("the drag window answers %ld", long(code)));
@@ -917,6 +980,8 @@ std::vector<std::pair<int, std::string>> ReadScenario(const std::string& path, c
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc == 5 && std::wstring(argv[1]) == L"--busy")
+        return RunBusyDesktop(std::stoi(argv[2]), std::stoi(argv[3]), DWORD(std::stoul(argv[4])));
     const bool usage = argc == 3 || (argc == 4 && std::wstring(argv[3]) == L"full");
     const std::string path = usage ? Narrow(argv[1]) : "";
     const std::vector<std::pair<int, std::string>> lines = ReadScenario(path, usage ? Narrow(argv[2]) : "");

@@ -6,14 +6,18 @@
 // with "N+", fails with the error code (8, not enough memory, by default),
 // throws std::bad_alloc, ends the process at once with exit code 99, as a
 // crash or a killed process would, or, with "lose-layer", goes through
-// after the stand-in shell has destroyed its layer. A failing call does to
-// the files what the system's own failure does.
+// after the stand-in shell has destroyed its layer, or with "late:MS",
+// goes through and leaves the program's clock that much ahead, as a call
+// that took so long would. A failing call does to the files what the
+// system's own failure does. "Scale:PERCENT" plays a scaled display.
 #define TAVREL_SEAMS_DEFINED_HERE
 #include "tests/seams/seams.h"
 #include "tools/standin_shell/standin_shell_protocol.h"
 
+#include <atomic>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <new>
 #include <sstream>
@@ -86,15 +90,24 @@ void LoseStandinLayer()
                  standin_shell::kCommandDestroyLayer, 0);
 }
 
+std::vector<Seam>& Seams()
+{
+    static std::vector<Seam> seams = ReadSeams();
+    return seams;
+}
+
+// How far the calls that came late have put the program's clock ahead, in
+// milliseconds.
+std::atomic<LONGLONG> g_lateMs{0};
+
 // Whether this call is to fail; it may instead throw or end the process.
 // Every entry counts every call it matches, so that two entries for one
 // call number its calls alike; the first entry whose numbers take this call
 // acts on it.
 bool Hit(const char* call, const wchar_t* subject)
 {
-    static std::vector<Seam> seams = ReadSeams();
     Seam* hit = nullptr;
-    for (Seam& seam : seams) {
+    for (Seam& seam : Seams()) {
         if (seam.call != call || !Matches(seam, subject))
             continue;
         ++seam.seen;
@@ -109,6 +122,10 @@ bool Hit(const char* call, const wchar_t* subject)
         TerminateProcess(GetCurrentProcess(), 99);
     if (hit->action == "lose-layer") {
         LoseStandinLayer();
+        return false;
+    }
+    if (hit->action == "late") {
+        g_lateMs += hit->code;
         return false;
     }
     if (hit->call == "ReplaceFileW")
@@ -127,3 +144,122 @@ bool Hit(const char* call, const wchar_t* subject)
         return Hit(#call, subject) ? failed : call arguments;                                                    \
     }
 TAVREL_SEAM_CALLS(TAVREL_DEFINE_SEAM)
+
+namespace {
+
+// The display's scale in per cent, 100 unless TAVREL_SEAMS plays another.
+int ScalePercent()
+{
+    static const int percent = [] {
+        for (const Seam& seam : Seams()) {
+            if (seam.call == "Scale")
+                return seam.first;
+        }
+        return 100;
+    }();
+    return percent;
+}
+
+LONG ToPhysical(LONG logical)
+{
+    return MulDiv(logical, ScalePercent(), 100);
+}
+
+RECT PhysicalWindowRect(HWND window)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    return { ToPhysical(r.left), ToPhysical(r.top), ToPhysical(r.right), ToPhysical(r.bottom) };
+}
+
+// The system converts only points on the given window, as Wine does.
+BOOL WINAPI ScaledPhysicalToLogical(HWND window, POINT* point)
+{
+    const RECT r = PhysicalWindowRect(window);
+    if (point->x < r.left || point->y < r.top || point->x > r.right || point->y > r.bottom)
+        return FALSE;
+    *point = { MulDiv(point->x, 100, ScalePercent()), MulDiv(point->y, 100, ScalePercent()) };
+    return TRUE;
+}
+
+BOOL WINAPI ScaledLogicalToPhysical(HWND window, POINT* point)
+{
+    RECT r{};
+    if (!GetWindowRect(window, &r) || point->x < r.left || point->y < r.top || point->x > r.right ||
+        point->y > r.bottom)
+        return FALSE;
+    *point = { ToPhysical(point->x), ToPhysical(point->y) };
+    return TRUE;
+}
+
+// The compositor's frame bounds of a window without invisible borders, and
+// no window cloaked.
+HRESULT WINAPI ScaledDwmAttribute(HWND window, DWORD attribute, void* value, DWORD size)
+{
+    if (attribute == 9 && size == sizeof(RECT) && IsWindow(window)) {
+        *static_cast<RECT*>(value) = PhysicalWindowRect(window);
+        return S_OK;
+    }
+    if (attribute == 14 && size == sizeof(DWORD)) {
+        *static_cast<DWORD*>(value) = 0;
+        return S_OK;
+    }
+    return E_INVALIDARG;
+}
+
+HOOKPROC g_mouseHook;
+
+LRESULT CALLBACK ScaledMouseHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code != HC_ACTION)
+        return g_mouseHook(code, wParam, lParam);
+    MSLLHOOKSTRUCT event = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    event.pt = { ToPhysical(event.pt.x), ToPhysical(event.pt.y) };
+    return g_mouseHook(code, wParam, reinterpret_cast<LPARAM>(&event));
+}
+
+} // namespace
+
+HHOOK WINAPI SeamSetWindowsHookExW(int type, HOOKPROC procedure, HINSTANCE module, DWORD thread)
+{
+    if (Hit("SetWindowsHookExW", nullptr))
+        return nullptr;
+    if (type == WH_MOUSE_LL && ScalePercent() != 100) {
+        g_mouseHook = procedure;
+        procedure = ScaledMouseHook;
+    }
+    return SetWindowsHookExW(type, procedure, module, thread);
+}
+
+FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name)
+{
+    const FARPROC found = GetProcAddress(module, name);
+    if (ScalePercent() == 100 || IS_INTRESOURCE(name))
+        return found;
+    if (std::strcmp(name, "PhysicalToLogicalPointForPerMonitorDPI") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledPhysicalToLogical));
+    if (std::strcmp(name, "LogicalToPhysicalPointForPerMonitorDPI") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledLogicalToPhysical));
+    if (std::strcmp(name, "DwmGetWindowAttribute") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledDwmAttribute));
+    return found;
+}
+
+BOOL WINAPI SeamEnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* devMode)
+{
+    if (!EnumDisplaySettingsW(device, mode, devMode))
+        return FALSE;
+    devMode->dmPosition = { ToPhysical(devMode->dmPosition.x), ToPhysical(devMode->dmPosition.y) };
+    devMode->dmPelsWidth = DWORD(ToPhysical(LONG(devMode->dmPelsWidth)));
+    devMode->dmPelsHeight = DWORD(ToPhysical(LONG(devMode->dmPelsHeight)));
+    return TRUE;
+}
+
+BOOL WINAPI SeamQueryPerformanceCounter(LARGE_INTEGER* counter)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    const BOOL done = QueryPerformanceCounter(counter);
+    counter->QuadPart += g_lateMs.load() * frequency.QuadPart / 1000;
+    return done;
+}

@@ -26,12 +26,22 @@
     X(BOOL, GetCursorPos, FALSE, nullptr, (LPPOINT a), (a))                                                      \
     X(BOOL, MoveFileExW, FALSE, b, (LPCWSTR a, LPCWSTR b, DWORD c), (a, b, c))                                   \
     X(HMENU, LoadMenuW, nullptr, nullptr, (HINSTANCE a, LPCWSTR b), (a, b))                                      \
-    X(HHOOK, SetWindowsHookExW, nullptr, nullptr, (int a, HOOKPROC b, HINSTANCE c, DWORD d), (a, b, c, d))       \
     X(INT_PTR, DialogBoxParamW, -1, nullptr, (HINSTANCE a, LPCWSTR b, HWND c, DLGPROC d, LPARAM e),              \
       (a, b, c, d, e))                                                                                            \
     X(HBITMAP, CreateCompatibleBitmap, nullptr, nullptr, (HDC a, int b, int c), (a, b, c))                       \
     X(BOOL, UpdateLayeredWindowIndirect, FALSE, nullptr, (HWND a, const UPDATELAYEREDWINDOWINFO* b), (a, b))     \
     X(HWND, SetParent, nullptr, nullptr, (HWND a, HWND b), (a, b))
+
+// A display scaled for this program, which declares no DPI awareness, as
+// Windows shows it and Wine does not: with "Scale:PERCENT" in TAVREL_SEAMS,
+// the mouse hook's points, the compositor's window bounds and the display
+// mode count physical pixels, the system's point conversions convert, and
+// everything else stays in the logical coordinates Wine gives. And the
+// program's clock, which "late:MS" on a call puts that much ahead.
+HHOOK WINAPI SeamSetWindowsHookExW(int type, HOOKPROC procedure, HINSTANCE module, DWORD thread);
+FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name);
+BOOL WINAPI SeamEnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* devMode);
+BOOL WINAPI SeamQueryPerformanceCounter(LARGE_INTEGER* counter);
 
 #define TAVREL_DECLARE_SEAM(type, call, failed, subject, parameters, arguments) type WINAPI Seam##call parameters;
 TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
@@ -53,4 +63,7 @@ TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
 #define CreateCompatibleBitmap SeamCreateCompatibleBitmap
 #define UpdateLayeredWindowIndirect SeamUpdateLayeredWindowIndirect
 #define SetParent SeamSetParent
+#define GetProcAddress SeamGetProcAddress
+#define EnumDisplaySettingsW SeamEnumDisplaySettingsW
+#define QueryPerformanceCounter SeamQueryPerformanceCounter
 #endif

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -311,33 +312,74 @@ std::wstring UnixProcessFolder(const std::wstring& exe)
 }
 
 // Wine answers GetProcessTimes for any process with the caller's own times,
-// so there the Unix process's threads are asked instead, to the nanosecond.
-double ProcessorTime(const ChildProcess& process, const std::wstring& exe)
+// so the Unix process's threads are asked instead, to the nanosecond.
+std::map<std::wstring, ThreadFigures> ThreadsOf(const std::wstring& exe)
 {
-    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
-        FILETIME created, ended, kernel, user;
-        GetProcessTimes(process.Handle(), &created, &ended, &kernel, &user);
-        auto ns = [](FILETIME t) { return 100.0 * double(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime); };
-        return ns(kernel) + ns(user);
-    }
+    std::map<std::wstring, ThreadFigures> threads;
     const std::wstring tasks = UnixProcessFolder(exe) + L"\\task";
-    double total = 0;
     ForEachEntry(tasks, [&](const std::wstring& task, bool) {
-        const std::vector<uint8_t> line = ReadBytes(tasks + L"\\" + task + L"\\schedstat");
-        total += std::atof(std::string(line.begin(), line.end()).c_str());
+        const std::vector<uint8_t> schedstat = ReadBytes(tasks + L"\\" + task + L"\\schedstat");
+        const std::vector<uint8_t> status = ReadBytes(tasks + L"\\" + task + L"\\status");
+        const std::string text(status.begin(), status.end());
+        ThreadFigures& figures = threads[task];
+        figures.ns = std::atof(std::string(schedstat.begin(), schedstat.end()).c_str());
+        for (const char* name : {"voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:"}) {
+            const size_t at = text.find(name);
+            if (at != std::string::npos)
+                figures.switches += std::atof(text.c_str() + at + std::strlen(name));
+        }
     });
+    return threads;
+}
+
+double ProcessorTime(const std::wstring& exe)
+{
+    double total = 0;
+    for (const auto& thread : ThreadsOf(exe))
+        total += thread.second.ns;
     return total;
 }
 
-double ProcessorTimeAtRest(const ChildProcess& process, const std::wstring& exe)
+double ProcessorTimeAtRest(const std::wstring& exe)
 {
-    double last = -1, now = ProcessorTime(process, exe);
+    double last = -1, now = ProcessorTime(exe);
     for (DWORD start = GetTickCount(); now != last && GetTickCount() - start < kTimeoutMs;) {
         PumpFor(200);
         last = now;
-        now = ProcessorTime(process, exe);
+        now = ProcessorTime(exe);
     }
     return now;
+}
+
+int RunBusyDesktop(int windows, int perSecond, DWORD milliseconds)
+{
+    const int right = GetSystemMetrics(SM_CXSCREEN);
+    auto small = [&](int i) {
+        HWND window = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, right - 20 * (i % 15 + 1), 20 * (i / 15), 16,
+                                      16, nullptr, nullptr, nullptr, nullptr);
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        return window;
+    };
+    std::vector<HWND> open;
+    for (int i = 0; i < windows; ++i)
+        open.push_back(small(i));
+    const DWORD start = GetTickCount();
+    for (DWORD n = 0; GetTickCount() - start < milliseconds; ++n) {
+        const DWORD due = start + n * 1000 / DWORD(perSecond);
+        while (int(due - GetTickCount()) > 0)
+            PumpFor(due - GetTickCount());
+        HWND churn = small(windows);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        DestroyWindow(churn);
+    }
+    for (HWND window : open)
+        DestroyWindow(window);
+    FILETIME created, ended, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+    auto ms = [](FILETIME t) { return int((uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000); };
+    return ms(kernel) + ms(user);
 }
 
 LRESULT ShellControl(unsigned command, LPARAM argument)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,12 +80,25 @@ bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool RemoveTree(const std::wstring& path);
 
 // Under Wine, the folder under Z:\proc of the Unix process that runs the
-// exe, found by its command line; empty where there is none. The processor
-// time the process has used, in nanoseconds; at rest, once it has stayed
-// the same for a fifth of a second, while this thread pumps its messages.
+// exe, found by its command line; empty where there is none. Its threads,
+// by id, with the processor time each has used, in nanoseconds, and the
+// times the system switched it off the processor. The processor time the
+// process has used; at rest, once it has stayed the same for a fifth of a
+// second, while this thread pumps its messages.
+struct ThreadFigures {
+    double ns;
+    double switches;
+};
 std::wstring UnixProcessFolder(const std::wstring& exe);
-double ProcessorTime(const ChildProcess& process, const std::wstring& exe);
-double ProcessorTimeAtRest(const ChildProcess& process, const std::wstring& exe);
+std::map<std::wstring, ThreadFigures> ThreadsOf(const std::wstring& exe);
+double ProcessorTime(const std::wstring& exe);
+double ProcessorTimeAtRest(const std::wstring& exe);
+
+// Another program's busy desktop, in this process: it keeps the given
+// number of small windows open in the top right corner of the screen and
+// opens, shows and closes one more so many times a second, for the given
+// time. Returns the processor time it took, in milliseconds.
+int RunBusyDesktop(int windows, int perSecond, DWORD milliseconds);
 
 // Sends a steering command to the stand-in shell's "Progman"; 0 when it
 // does not answer.

@@ -532,6 +532,8 @@ LRESULT OnControl(WPARAM command, LPARAM argument)
         return ClickIcon(argument, false);
     case kCommandSendIconMessage:
         return ClickIcon(argument, true);
+    case kCommandQueryIconCount:
+        return LRESULT(g_shell.icons.size());
     default:
         return 0;
     }

@@ -127,6 +127,9 @@ enum Command : unsigned {
     // outlive the layer without ever being destroyed. Returns the number of
     // windows removed directly and made top-level.
     kCommandOrphanLayer = 10,
+    // Returns how many icons the notification area holds, whoever added
+    // them and whether or not their windows still exist.
+    kCommandQueryIconCount = 11,
 };
 
 inline constexpr long kNoPrompt = 0x7FFFFFFF;
