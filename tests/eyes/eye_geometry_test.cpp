@@ -55,6 +55,9 @@ const int32_t kPupilCases[][10] = {
     // Just past the travel, where clamping first applies: 44 across is 1.06
     // times it and comes back to 42, 58 down 1.04 times and comes back to 56.
     { 315, 200, 0, 0, 119, 100, 105, 84, 187, 84 },    { 315, 200, 0, 0, 75, 158, 63, 140, 189, 98 },
+    // Just inside it, where nothing is clamped yet: 40 across is 0.96 times
+    // it, 53 down 0.95 times.
+    { 315, 200, 0, 0, 115, 100, 103, 84, 187, 84 },    { 315, 200, 0, 0, 75, 153, 63, 137, 188, 97 },
 };
 
 TEST(PlacePupils, GivesTheWorkedRectangles)

@@ -1,11 +1,13 @@
 // The hook's physical point carried into the program's logical coordinates,
 // on a real window, with the system's two conversions played by stand-ins
-// for a display at 150 %: Wine keeps the two spaces equal.
+// for a display at 150 %: Wine keeps the two spaces equal. And the hook's
+// wake-ups, on a real message queue.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/window_messages.h"
 #include "eyes/cursor_hook.h"
 
 namespace {
@@ -59,6 +61,36 @@ TEST(HookPointToLogical, UsesTheSystemThenTheWindowsCornersThenThePointItself)
     }
     DestroyWindow(g_app.EyeWindow);
     g_app.EyeWindow = nullptr;
+}
+
+// A burst of moves before the GUI thread takes its wake-up posts one
+// wake-up, and the newest point is the one kept; once the wake-up is taken,
+// the next move posts again. Every event is passed on.
+TEST(MouseHookProc, KeepsTheNewestPointAndWakesOnceAtATime)
+{
+    g_app.hookWakeTarget = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr);
+    auto wakeUps = [] {
+        int count = 0;
+        MSG message;
+        while (PeekMessageW(&message, g_app.hookWakeTarget, kCursorMoved, kCursorMoved, PM_REMOVE))
+            ++count;
+        return count;
+    };
+    MSLLHOOKSTRUCT event{};
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 50; ++i) {
+            event.pt = {i - 20 * round, 1000 - i};
+            MouseHookProc(HC_ACTION, WM_MOUSEMOVE, reinterpret_cast<LPARAM>(&event));
+        }
+        MouseHookProc(HC_ACTION, WM_LBUTTONDOWN, reinterpret_cast<LPARAM>(&event));
+        const uint64_t point = g_app.latestHookPoint.load();
+        EXPECT_EQ(wakeUps(), 1);
+        EXPECT_TRUE(int32_t(uint32_t(point)) == 49 - 20 * round && int32_t(point >> 32) == 951);
+        g_app.hookWakePending.store(false);
+    }
+    DestroyWindow(g_app.hookWakeTarget);
+    g_app.hookWakeTarget = nullptr;
 }
 
 } // namespace
