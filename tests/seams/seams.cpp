@@ -2,7 +2,8 @@
 // commas, each "Call[@text]:N:action[:code]": the Nth call of that system
 // function (counting only calls whose path or class name contains the
 // text, or whose class atom is that of the class so named, when one is
-// given) fails with the error code (8, not enough memory, by default),
+// given), or each call from the Nth to the Mth with "N-M" or from the Nth on
+// with "N+", fails with the error code (8, not enough memory, by default),
 // throws std::bad_alloc, ends the process at once with exit code 99, as a
 // crash or a killed process would, or, with "lose-layer", goes through
 // after the stand-in shell has destroyed its layer. A failing call does to
@@ -11,6 +12,7 @@
 #include "tests/seams/seams.h"
 #include "tools/standin_shell/standin_shell_protocol.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cwchar>
 #include <new>
@@ -23,7 +25,8 @@ namespace {
 struct Seam {
     std::string call;
     std::wstring text;
-    int when;
+    int first;
+    int last;
     std::string action;
     DWORD code;
     int seen;
@@ -44,7 +47,11 @@ std::vector<Seam> ReadSeams()
         std::getline(parts, code, ':');
         const size_t at = call.find('@');
         const std::string text = at == std::string::npos ? "" : call.substr(at + 1);
-        seams.push_back({call.substr(0, at), std::wstring(text.begin(), text.end()), std::atoi(when.c_str()), action,
+        const size_t dash = when.find('-');
+        const int first = std::atoi(when.c_str());
+        const bool onward = !when.empty() && when.back() == '+';
+        const int last = onward ? INT_MAX : std::atoi(when.c_str() + (dash == std::string::npos ? 0 : dash + 1));
+        seams.push_back({call.substr(0, at), std::wstring(text.begin(), text.end()), first, last, action,
                          DWORD(std::strtoul(code.c_str(), nullptr, 10)), 0});
     }
     return seams;
@@ -80,28 +87,34 @@ void LoseStandinLayer()
 }
 
 // Whether this call is to fail; it may instead throw or end the process.
+// Every entry counts every call it matches, so that two entries for one
+// call number its calls alike; the first entry whose numbers take this call
+// acts on it.
 bool Hit(const char* call, const wchar_t* subject)
 {
     static std::vector<Seam> seams = ReadSeams();
+    Seam* hit = nullptr;
     for (Seam& seam : seams) {
         if (seam.call != call || !Matches(seam, subject))
             continue;
-        if (++seam.seen != seam.when)
-            continue;
-        if (seam.action == "throw")
-            throw std::bad_alloc();
-        if (seam.action == "exit")
-            TerminateProcess(GetCurrentProcess(), 99);
-        if (seam.action == "lose-layer") {
-            LoseStandinLayer();
-            return false;
-        }
-        if (seam.call == "ReplaceFileW")
-            ReplaceFileSideEffects(subject, seam.code);
-        SetLastError(seam.code);
-        return true;
+        ++seam.seen;
+        if (hit == nullptr && seam.seen >= seam.first && seam.seen <= seam.last)
+            hit = &seam;
     }
-    return false;
+    if (hit == nullptr)
+        return false;
+    if (hit->action == "throw")
+        throw std::bad_alloc();
+    if (hit->action == "exit")
+        TerminateProcess(GetCurrentProcess(), 99);
+    if (hit->action == "lose-layer") {
+        LoseStandinLayer();
+        return false;
+    }
+    if (hit->call == "ReplaceFileW")
+        ReplaceFileSideEffects(subject, hit->code);
+    SetLastError(hit->code);
+    return true;
 }
 
 } // namespace
