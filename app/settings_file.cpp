@@ -110,10 +110,12 @@ DWORD CheckSettingsFileWritable()
 // ERROR_UNABLE_TO_MOVE_REPLACEMENT it is gone, with
 // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 it lives on under a name of the
 // system's choosing, and the new record still has its temporary name in
-// both cases. Whatever the code, a "tavrel.dat" that is no longer there is
-// taken as such: the new record is moved into its place, and when even that
-// fails, the temporary file is kept, the only copy of the settings there
-// is, and tempKept says so.
+// both cases. Those two codes are taken at their word, whatever a look at
+// the name would say: a name still waiting to be deleted, for one, answers
+// "access denied", not "not found". After any other code, a "tavrel.dat"
+// that is no longer there is taken as such too. The new record is then
+// moved into its place, and when even that fails, the temporary file is
+// kept, the only copy of the settings there is, and tempKept says so.
 DWORD ReplaceSettingsFile(const std::wstring& tempPath, bool& tempKept)
 {
     tempKept = false;
@@ -124,7 +126,8 @@ DWORD ReplaceSettingsFile(const std::wstring& tempPath, bool& tempKept)
                      nullptr))
         return ERROR_SUCCESS;
     error = GetLastError();
-    const bool targetGone = error == ERROR_FILE_NOT_FOUND ||
+    const bool targetGone = error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+                            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ||
                             (GetFileAttributesW(g_app.settingsPath) == INVALID_FILE_ATTRIBUTES &&
                              GetLastError() == ERROR_FILE_NOT_FOUND);
     if (!targetGone)
