@@ -49,12 +49,12 @@ std::wstring TemporaryPath()
     return FileBeside(g_app.settingsPath, kSettingsTempFileName);
 }
 
-// Writes the 32 bytes into a file and through to the disk. Returns the
-// system error code, or 0 when the file is complete; created tells whether
-// the file could be opened at all.
-DWORD WriteRecordFile(const wchar_t* path, const uint8_t (&bytes)[kSettingsFileSize], bool& created)
+// Writes the 32 bytes into a file, opened with the given disposition, and
+// through to the disk. Returns the system error code, or 0 when the file is
+// complete; created tells whether the file could be opened at all.
+DWORD WriteRecordFile(const wchar_t* path, DWORD disposition, const uint8_t (&bytes)[kSettingsFileSize], bool& created)
 {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     created = file != INVALID_HANDLE_VALUE;
     if (!created)
         return GetLastError();
@@ -110,10 +110,12 @@ DWORD CheckSettingsFileWritable()
 // ERROR_UNABLE_TO_MOVE_REPLACEMENT it is gone, with
 // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 it lives on under a name of the
 // system's choosing, and the new record still has its temporary name in
-// both cases. Whatever the code, a "tavrel.dat" that is no longer there is
-// taken as such: the new record is moved into its place, and when even that
-// fails, the temporary file is kept, the only copy of the settings there
-// is, and tempKept says so.
+// both cases. Those two codes are taken at their word, whatever a look at
+// the name would say: a name still waiting to be deleted, for one, answers
+// "access denied", not "not found". After any other code, a "tavrel.dat"
+// that is no longer there is taken as such too. The new record is then
+// moved into its place, and when even that fails, the temporary file is
+// kept, the only copy of the settings there is, and tempKept says so.
 DWORD ReplaceSettingsFile(const std::wstring& tempPath, bool& tempKept)
 {
     tempKept = false;
@@ -124,7 +126,8 @@ DWORD ReplaceSettingsFile(const std::wstring& tempPath, bool& tempKept)
                      nullptr))
         return ERROR_SUCCESS;
     error = GetLastError();
-    const bool targetGone = error == ERROR_FILE_NOT_FOUND ||
+    const bool targetGone = error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+                            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ||
                             (GetFileAttributesW(g_app.settingsPath) == INVALID_FILE_ATTRIBUTES &&
                              GetLastError() == ERROR_FILE_NOT_FOUND);
     if (!targetGone)
@@ -136,19 +139,83 @@ DWORD ReplaceSettingsFile(const std::wstring& tempPath, bool& tempKept)
     return error;
 }
 
-// With "tavrel.dat" missing, a complete temporary file is the record of a
-// save whose replace took the old file away and could not put the new one
-// in its place. Its settings are taken, and it becomes "tavrel.dat";
-// anything less gives the defaults and is left alone.
+// With "tavrel.dat" missing, a complete temporary file (32 bytes with a
+// valid tag) is the record of a save whose replace took the old file away
+// and could not put the new one in its place: the last settings on disk.
+// Returns whether there is one, with its settings, after trying to make it
+// "tavrel.dat"; inPlace tells whether that worked. Anything less is left
+// alone, and gives settings nothing but, at most, the defaults.
+bool TakeLeftoverSave(const std::wstring& tempPath, Settings& settings, bool& inPlace)
+{
+    inPlace = false;
+    uint8_t bytes[kSettingsFileSize] = {};
+    DWORD count = 0, size = 0;
+    if (ReadRecordFile(tempPath.c_str(), bytes, count, size) != ERROR_SUCCESS || size != kSettingsFileSize ||
+        !DecodeSettings(bytes, count, settings))
+        return false;
+    inPlace = MoveFileExW(tempPath.c_str(), g_app.settingsPath, MOVEFILE_WRITE_THROUGH) != FALSE;
+    return true;
+}
+
+// A start without "tavrel.dat" takes the settings of a leftover save, or
+// else the defaults.
 void LoadLeftoverSave()
 {
     ApplyDefaultSettings(g_app.settings);
-    const std::wstring tempPath = TemporaryPath();
+    bool inPlace = false;
+    TakeLeftoverSave(TemporaryPath(), g_app.settings, inPlace);
+}
+
+// Whether the temporary file holds a leftover save that a start would take
+// and that still cannot be made "tavrel.dat": then it is the only complete
+// record on disk, and a save must leave it as it is. Any failure to open
+// "tavrel.dat", not only "not found", lets the temporary file be looked at:
+// a name that is still there after all only makes the save that follows
+// fail before it has written anything.
+bool LeftoverSaveStuck(const std::wstring& tempPath)
+{
     uint8_t bytes[kSettingsFileSize] = {};
     DWORD count = 0, size = 0;
-    if (ReadRecordFile(tempPath.c_str(), bytes, count, size) == ERROR_SUCCESS && size == kSettingsFileSize &&
-        DecodeSettings(bytes, count, g_app.settings))
-        MoveFileExW(tempPath.c_str(), g_app.settingsPath, MOVEFILE_WRITE_THROUGH);
+    if (ReadRecordFile(g_app.settingsPath, bytes, count, size) == ERROR_SUCCESS)
+        return false;
+    Settings leftover{};
+    bool inPlace = false;
+    return TakeLeftoverSave(tempPath, leftover, inPlace) && !inPlace;
+}
+
+// Writes the new record as "tavrel.dat" itself while a stuck leftover save
+// in the temporary file is the only complete record on disk. The name is
+// free, so a failed write loses nothing there; the file this write created
+// and could not finish is removed again, or the next start would take it
+// over the leftover save. The temporary file goes only once "tavrel.dat" is
+// complete. Returns the system error code, or 0.
+DWORD WriteBesideLeftoverSave(const std::wstring& tempPath, const uint8_t (&bytes)[kSettingsFileSize])
+{
+    bool created = false;
+    const DWORD error = WriteRecordFile(g_app.settingsPath, CREATE_NEW, bytes, created);
+    if (error == ERROR_SUCCESS)
+        DeleteFileW(tempPath.c_str());
+    else if (created)
+        DeleteFileW(g_app.settingsPath);
+    return error;
+}
+
+// Writes the new record to the temporary file and puts that in the place of
+// "tavrel.dat"; where the folder takes no new file, writes "tavrel.dat" in
+// place. The temporary file is removed on every failure but the one that
+// tempKept tells of. Returns the system error code, or 0.
+DWORD WriteThroughTemporaryFile(const std::wstring& tempPath, const uint8_t (&bytes)[kSettingsFileSize],
+                                bool& tempKept)
+{
+    bool created = false;
+    DWORD error = WriteRecordFile(tempPath.c_str(), CREATE_ALWAYS, bytes, created);
+    if (!created)
+        return WriteRecordFile(g_app.settingsPath, CREATE_ALWAYS, bytes, created);
+    if (error == ERROR_SUCCESS)
+        error = ReplaceSettingsFile(tempPath, tempKept);
+    if (error != ERROR_SUCCESS && !tempKept)
+        DeleteFileW(tempPath.c_str());
+    return error;
 }
 
 } // namespace
@@ -187,7 +254,11 @@ bool LoadSettings()
 // Where the folder takes no new file, the record is written in place, as
 // the only way left. The temporary file is removed on every failure but
 // one: when it has become the only copy of the settings, it stays for the
-// next start, and the report says so. The settings stay in force in memory
+// next start, and the report says so. Such a record is given up only for a
+// newer complete one: the next save first makes it "tavrel.dat", as a start
+// would, and where that still fails, writes "tavrel.dat" beside it. A failed
+// write there keeps the older settings on disk but not the new ones, so it
+// is reported as a plain write error. The settings stay in force in memory
 // whatever happens; a failure is reported, owned by the given window.
 bool SaveSettings(HWND owner)
 {
@@ -196,17 +267,9 @@ bool SaveSettings(HWND owner)
     EncodeSettings(g_app.settings, bytes);
 
     const std::wstring tempPath = TemporaryPath();
-    bool created = false;
     bool tempKept = false;
-    DWORD error = WriteRecordFile(tempPath.c_str(), bytes, created);
-    if (!created) {
-        error = WriteRecordFile(g_app.settingsPath, bytes, created);
-    } else {
-        if (error == ERROR_SUCCESS)
-            error = ReplaceSettingsFile(tempPath, tempKept);
-        if (error != ERROR_SUCCESS && !tempKept)
-            DeleteFileW(tempPath.c_str());
-    }
+    const DWORD error = LeftoverSaveStuck(tempPath) ? WriteBesideLeftoverSave(tempPath, bytes)
+                                                    : WriteThroughTemporaryFile(tempPath, bytes, tempKept);
     if (error != ERROR_SUCCESS) {
         ReportError(owner, tempKept ? kMsgSettingsKeptInTemp : kMsgSettingsWrite, error);
         return false;
