@@ -35,6 +35,7 @@ else()
   set(TAVREL_MANIFEST_ARCH x86)
 endif()
 configure_file(res/tavrel.manifest.in ${CMAKE_BINARY_DIR}/res/tavrel.manifest @ONLY)
+configure_file(res/tavrel_version.h.in ${CMAKE_BINARY_DIR}/res/tavrel_version.h @ONLY)
 
 add_executable(tavrel WIN32 app/main.cpp res/tavrel.rc)
 target_include_directories(tavrel PRIVATE ${CMAKE_BINARY_DIR}/res)
