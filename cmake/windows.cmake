@@ -45,19 +45,17 @@ target_compile_options(tavrel PRIVATE ${TAVREL_WARNINGS})
 
 # The downloads' builds (the dist-* presets, which scripts/dist.sh runs) are
 # given the one time of their source. The linker writes SOURCE_DATE_EPOCH
-# into the PE header instead of the clock's time, so the program is linked
-# with it set; and since a build tree relinks only when a file it knows of
-# changes, the time is kept in a file that the link depends on, written
-# only when the time changes.
+# into the PE header instead of the clock's time; set by the link command
+# itself, the time is part of it, so the build tree relinks the program
+# whenever the time changes, as it would not for a change of the
+# environment alone.
 if(DEFINED TAVREL_SOURCE_DATE_EPOCH)
   if(NOT TAVREL_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
     message(FATAL_ERROR "TAVREL_SOURCE_DATE_EPOCH is \"${TAVREL_SOURCE_DATE_EPOCH}\", not seconds since 1970; "
                         "the dist presets take it from SOURCE_DATE_EPOCH, which scripts/dist.sh sets")
   endif()
-  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/source_date_epoch.txt CONTENT "${TAVREL_SOURCE_DATE_EPOCH}\n")
   set_target_properties(tavrel PROPERTIES
-    CXX_LINKER_LAUNCHER "${CMAKE_COMMAND};-E;env;SOURCE_DATE_EPOCH=${TAVREL_SOURCE_DATE_EPOCH}"
-    LINK_DEPENDS ${CMAKE_BINARY_DIR}/source_date_epoch.txt)
+    CXX_LINKER_LAUNCHER "${CMAKE_COMMAND};-E;env;SOURCE_DATE_EPOCH=${TAVREL_SOURCE_DATE_EPOCH}")
 endif()
 
 # The test build: the same sources, with the seams of tests/seams, through
