@@ -2,9 +2,10 @@
 # `make test` builds everything and runs every test. Both install what they
 # need first, when it is missing. Besides these: `make bench` measures,
 # `make fuzz` and `make soak` run the long checks, `make dist` packs the
-# downloads.
+# downloads and `make dist-check` builds them twice to show that the same
+# commit gives the same bytes.
 
-.PHONY: all deps build build-host build-win32 build-win64 build-fuzz test fuzz soak run bench dist clean
+.PHONY: all deps build build-host build-win32 build-win64 build-fuzz test fuzz soak run bench dist dist-check clean
 
 all: build
 
@@ -44,8 +45,11 @@ run: build-win32 build-win64
 bench: build-win32 build-win64
 	@scripts/bench.sh
 
-dist: build-win32 build-win64
+dist: deps
 	@scripts/dist.sh
+
+dist-check: deps
+	@tests/dist/reproducible_test.sh
 
 clean:
 	rm -rf build dist

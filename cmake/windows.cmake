@@ -35,12 +35,28 @@ else()
   set(TAVREL_MANIFEST_ARCH x86)
 endif()
 configure_file(res/tavrel.manifest.in ${CMAKE_BINARY_DIR}/res/tavrel.manifest @ONLY)
+configure_file(res/tavrel_version.h.in ${CMAKE_BINARY_DIR}/res/tavrel_version.h @ONLY)
 
 add_executable(tavrel WIN32 app/main.cpp res/tavrel.rc)
 target_include_directories(tavrel PRIVATE ${CMAKE_BINARY_DIR}/res)
 target_link_libraries(tavrel PRIVATE tavrel_win)
 target_link_options(tavrel PRIVATE -municode -s)
 target_compile_options(tavrel PRIVATE ${TAVREL_WARNINGS})
+
+# The downloads' builds (the dist-* presets, which scripts/dist.sh runs) are
+# given the one time of their source. The linker writes SOURCE_DATE_EPOCH
+# into the PE header instead of the clock's time; set by the link command
+# itself, the time is part of it, so the build tree relinks the program
+# whenever the time changes, as it would not for a change of the
+# environment alone.
+if(DEFINED TAVREL_SOURCE_DATE_EPOCH)
+  if(NOT TAVREL_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "TAVREL_SOURCE_DATE_EPOCH is \"${TAVREL_SOURCE_DATE_EPOCH}\", not seconds since 1970; "
+                        "the dist presets take it from SOURCE_DATE_EPOCH, which scripts/dist.sh sets")
+  endif()
+  set_target_properties(tavrel PROPERTIES
+    CXX_LINKER_LAUNCHER "${CMAKE_COMMAND};-E;env;SOURCE_DATE_EPOCH=${TAVREL_SOURCE_DATE_EPOCH}")
+endif()
 
 # The test build: the same sources, with the seams of tests/seams, through
 # which a test makes a chosen system call fail, throw or end the process.

@@ -22,6 +22,9 @@ need clang clang
 need Xvfb xvfb
 need xdpyinfo x11-utils
 need setpriv util-linux
+need git git
+need zip zip
+need zipinfo unzip
 need useradd passwd
 need_pkg libclang-rt-14-dev
 need_pkg imagemagick

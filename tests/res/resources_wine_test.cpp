@@ -77,10 +77,11 @@ TEST_F(Resources, VersionRecordNamesTheProgramAndItsVersions)
         EXPECT_STREQ(static_cast<const wchar_t*>(value(prefix + std::wstring(entry.first))), entry.second);
 }
 
-TEST_F(Resources, ManifestRunsAsInvokerWithCommonControls6ForThisProcessor)
+TEST_F(Resources, ManifestNamesTheVersionAndRunsAsInvokerWithCommonControls6ForThisProcessor)
 {
     const std::string xml = Find(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID);
     const std::string architecture = sizeof(void*) == 8 ? "amd64" : "x86";
+    EXPECT_NE(xml.find("name=\"Tavrel\" version=\"1.0.1.1\""), std::string::npos);
     EXPECT_NE(xml.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_NE(xml.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
     EXPECT_EQ(xml.find("dpiAware"), std::string::npos) << "the program leaves scaling to the system";
