@@ -101,7 +101,7 @@ add_test(NAME CoreRules COMMAND core_tests_win)
 # program's resources.
 add_executable(windows_tests
   tests/eyes/eye_renderer_wine_test.cpp
-  tests/eyes/hook_point_wine_test.cpp
+  tests/eyes/cursor_hook_wine_test.cpp
   tests/res/resources_wine_test.cpp)
 target_link_libraries(windows_tests PRIVATE tavrel_win win_support version GTest::gtest_main)
 target_compile_options(windows_tests PRIVATE ${TAVREL_WARNINGS})
@@ -111,7 +111,7 @@ set_tests_properties(InProcess PROPERTIES RUN_SERIAL TRUE)
 
 # End to end: each scenario of tests/e2e/*.scn is a test of its own.
 add_executable(scenarios tests/e2e/scenario_runner.cpp)
-target_link_libraries(scenarios PRIVATE win_support psapi ntdll)
+target_link_libraries(scenarios PRIVATE win_support ntdll)
 target_link_options(scenarios PRIVATE -municode)
 target_compile_options(scenarios PRIVATE ${TAVREL_WARNINGS})
 add_dependencies(scenarios tavrel tavrel_seams standin_shell)

@@ -121,14 +121,4 @@ TEST(PlacePupils, PupilAtItsLimitStaysInsideTheWhite)
     }
 }
 
-std::vector<int32_t> Edges(const PixelArea& a) { return { a.left, a.top, a.right, a.bottom }; }
-
-TEST(PupilPaintArea, CoversThePupilWithTwoPixelsAroundClippedToTheWindow)
-{
-    EXPECT_EQ(Edges(PupilPaintArea({ 63, 84, 24, 32 }, 315, 200)), std::vector<int32_t>({ 61, 82, 90, 119 }));
-    EXPECT_EQ(Edges(PupilPaintArea({ 0, 1, 6, 6 }, 84, 40)), std::vector<int32_t>({ 0, 0, 9, 10 }));
-    EXPECT_EQ(Edges(PupilPaintArea({ 78, 35, 6, 6 }, 84, 40)), std::vector<int32_t>({ 76, 33, 84, 40 }));
-    EXPECT_EQ(Edges(UniteAreas({ 61, 82, 90, 119 }, { 10, 100, 20, 130 })), std::vector<int32_t>({ 10, 82, 90, 130 }));
-}
-
 } // namespace

@@ -165,46 +165,34 @@ LONG ToPhysical(LONG logical)
     return MulDiv(logical, ScalePercent(), 100);
 }
 
-RECT PhysicalWindowRect(HWND window)
+RECT Scaled(RECT r)
 {
-    RECT r{};
-    GetWindowRect(window, &r);
     return { ToPhysical(r.left), ToPhysical(r.top), ToPhysical(r.right), ToPhysical(r.bottom) };
 }
 
 // The system converts only points on the given window, as Wine does.
-BOOL WINAPI ScaledPhysicalToLogical(HWND window, POINT* point)
-{
-    const RECT r = PhysicalWindowRect(window);
-    if (point->x < r.left || point->y < r.top || point->x > r.right || point->y > r.bottom)
-        return FALSE;
-    *point = { MulDiv(point->x, 100, ScalePercent()), MulDiv(point->y, 100, ScalePercent()) };
-    return TRUE;
-}
-
-BOOL WINAPI ScaledLogicalToPhysical(HWND window, POINT* point)
+template <bool toLogical>
+BOOL WINAPI ScaledConversion(HWND window, POINT* point)
 {
     RECT r{};
-    if (!GetWindowRect(window, &r) || point->x < r.left || point->y < r.top || point->x > r.right ||
-        point->y > r.bottom)
+    GetWindowRect(window, &r);
+    r = toLogical ? Scaled(r) : r;
+    if (point->x < r.left || point->y < r.top || point->x > r.right || point->y > r.bottom)
         return FALSE;
-    *point = { ToPhysical(point->x), ToPhysical(point->y) };
+    *point = toLogical ? POINT{ MulDiv(point->x, 100, ScalePercent()), MulDiv(point->y, 100, ScalePercent()) }
+                       : POINT{ ToPhysical(point->x), ToPhysical(point->y) };
     return TRUE;
 }
 
-// The compositor's frame bounds of a window without invisible borders, and
-// no window cloaked.
+// The compositor's frame bounds of a window without invisible borders; it
+// knows nothing else, as Wine's does not.
 HRESULT WINAPI ScaledDwmAttribute(HWND window, DWORD attribute, void* value, DWORD size)
 {
-    if (attribute == 9 && size == sizeof(RECT) && IsWindow(window)) {
-        *static_cast<RECT*>(value) = PhysicalWindowRect(window);
-        return S_OK;
-    }
-    if (attribute == 14 && size == sizeof(DWORD)) {
-        *static_cast<DWORD*>(value) = 0;
-        return S_OK;
-    }
-    return E_INVALIDARG;
+    RECT r{};
+    if (attribute != 9 || size != sizeof(RECT) || !GetWindowRect(window, &r))
+        return E_NOTIMPL;
+    *static_cast<RECT*>(value) = Scaled(r);
+    return S_OK;
 }
 
 HOOKPROC g_mouseHook;
@@ -237,9 +225,9 @@ FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name)
     if (ScalePercent() == 100 || IS_INTRESOURCE(name))
         return found;
     if (std::strcmp(name, "PhysicalToLogicalPointForPerMonitorDPI") == 0)
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledPhysicalToLogical));
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledConversion<true>));
     if (std::strcmp(name, "LogicalToPhysicalPointForPerMonitorDPI") == 0)
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledLogicalToPhysical));
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledConversion<false>));
     if (std::strcmp(name, "DwmGetWindowAttribute") == 0)
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledDwmAttribute));
     return found;

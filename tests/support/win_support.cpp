@@ -332,54 +332,44 @@ std::map<std::wstring, ThreadFigures> ThreadsOf(const std::wstring& exe)
     return threads;
 }
 
-double ProcessorTime(const std::wstring& exe)
-{
-    double total = 0;
-    for (const auto& thread : ThreadsOf(exe))
-        total += thread.second.ns;
-    return total;
-}
-
 double ProcessorTimeAtRest(const std::wstring& exe)
 {
-    double last = -1, now = ProcessorTime(exe);
+    auto total = [&] {
+        double ns = 0;
+        for (const auto& thread : ThreadsOf(exe))
+            ns += thread.second.ns;
+        return ns;
+    };
+    double last = -1, now = total();
     for (DWORD start = GetTickCount(); now != last && GetTickCount() - start < kTimeoutMs;) {
         PumpFor(200);
         last = now;
-        now = ProcessorTime(exe);
+        now = total();
     }
     return now;
 }
 
 int RunBusyDesktop(int windows, int perSecond, DWORD milliseconds)
 {
-    const int right = GetSystemMetrics(SM_CXSCREEN);
-    auto small = [&](int i) {
-        HWND window = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, right - 20 * (i % 15 + 1), 20 * (i / 15), 16,
-                                      16, nullptr, nullptr, nullptr, nullptr);
+    auto small = [](int i) {
+        HWND window = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, GetSystemMetrics(SM_CXSCREEN) - 20 * (i % 15 + 1),
+                                      20 * (i / 15), 16, 16, nullptr, nullptr, nullptr, nullptr);
         ShowWindow(window, SW_SHOWNOACTIVATE);
         return window;
     };
     std::vector<HWND> open;
     for (int i = 0; i < windows; ++i)
         open.push_back(small(i));
-    const DWORD start = GetTickCount();
-    for (DWORD n = 0; GetTickCount() - start < milliseconds; ++n) {
-        const DWORD due = start + n * 1000 / DWORD(perSecond);
-        while (int(due - GetTickCount()) > 0)
-            PumpFor(due - GetTickCount());
-        HWND churn = small(windows);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        DestroyWindow(churn);
+    for (DWORD start = GetTickCount(), n = 0; GetTickCount() - start < milliseconds; ++n) {
+        PumpFor(std::max(0L, LONG(start + n * 1000 / DWORD(perSecond) - GetTickCount())));
+        DestroyWindow(small(windows));
     }
     for (HWND window : open)
         DestroyWindow(window);
-    FILETIME created, ended, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+    FILETIME times[4];
+    GetProcessTimes(GetCurrentProcess(), &times[0], &times[1], &times[2], &times[3]);
     auto ms = [](FILETIME t) { return int((uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000); };
-    return ms(kernel) + ms(user);
+    return ms(times[2]) + ms(times[3]);
 }
 
 LRESULT ShellControl(unsigned command, LPARAM argument)

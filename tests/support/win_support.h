@@ -83,21 +83,17 @@ bool RemoveTree(const std::wstring& path);
 // exe, found by its command line; empty where there is none. Its threads,
 // by id, with the processor time each has used, in nanoseconds, and the
 // times the system switched it off the processor. The processor time the
-// process has used; at rest, once it has stayed the same for a fifth of a
-// second, while this thread pumps its messages.
-struct ThreadFigures {
-    double ns;
-    double switches;
-};
+// process has used, once it has stayed the same for a fifth of a second,
+// while this thread pumps its messages.
+struct ThreadFigures { double ns, switches; };
 std::wstring UnixProcessFolder(const std::wstring& exe);
 std::map<std::wstring, ThreadFigures> ThreadsOf(const std::wstring& exe);
-double ProcessorTime(const std::wstring& exe);
 double ProcessorTimeAtRest(const std::wstring& exe);
 
-// Another program's busy desktop, in this process: it keeps the given
-// number of small windows open in the top right corner of the screen and
-// opens, shows and closes one more so many times a second, for the given
-// time. Returns the processor time it took, in milliseconds.
+// Another program's busy desktop, in this process: so many small windows
+// open in the top right corner of the screen, and one more opened, shown and
+// closed so many times a second, for a while. Returns its processor time, in
+// milliseconds.
 int RunBusyDesktop(int windows, int perSecond, DWORD milliseconds);
 
 // Sends a steering command to the stand-in shell's "Progman"; 0 when it
