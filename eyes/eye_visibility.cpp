@@ -280,23 +280,25 @@ bool CoversUnchanged()
 }
 
 // Nobody can see the eyes: the mouse hook goes, and with it every frame.
-// While windows cover them, a look once a second, and one after an event
-// about a cover, finds out when that ends, for Wine does not raise every
-// window event; while the session is locked or away or the display is
-// off, their notifications end it, and nothing runs meanwhile.
+// While they are covered or off the screen, a look once a second, and
+// while windows cover them one after an event about a cover, finds out
+// when that ends, for Wine does not raise every window event; while the
+// session is locked or away or the display is off, their notifications end
+// it, and nothing runs meanwhile.
 void HideEyes(bool covered)
 {
     if (!g_app.eyesHidden) {
         StopCursorTracking();
         g_app.eyesHidden = true;
     }
-    if (covered) {
+    if (covered)
         SetTimer(g_app.MainWindow, kVisibilityTimer, kVisibilityPollDelay, nullptr);
-        WatchWindowEvents();
-    } else {
+    else
         KillTimer(g_app.MainWindow, kVisibilityTimer);
+    if (covered && g_app.coverCount > 0)
+        WatchWindowEvents();
+    else
         UnwatchWindowEvents();
-    }
 }
 
 // The eyes can be seen again: the hook comes back, and one whole frame

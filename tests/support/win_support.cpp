@@ -192,10 +192,12 @@ RECT RectOf(HWND window)
 
 // Wine 8 moves only its own record of the cursor, not the X pointer, for
 // input injected while another process holds a low-level mouse hook (as
-// tavrel.exe does), and soon reads the old place back from the X pointer.
-// SetCursorPos moves the X pointer along, but only when the place changes,
-// so the cursor is set a pixel aside and back. On Windows this changes
-// nothing.
+// tavrel.exe does), and reads the old place back from the X pointer when
+// the cursor is asked for a tenth of a second later: a busy moment before
+// the first look at the cursor loses the move. SetCursorPos moves the X
+// pointer along, but only when the place changes, so the cursor is set a
+// pixel aside and back, right after the injected move. On Windows this
+// changes nothing.
 void PlaceXPointer(POINT point)
 {
     SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
@@ -205,10 +207,8 @@ void PlaceXPointer(POINT point)
 bool MoveCursorTo(POINT point)
 {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
-    if (!WaitFor([&] { return CursorPos().x == point.x && CursorPos().y == point.y; }))
-        return false;
     PlaceXPointer(point);
-    return true;
+    return WaitFor([&] { return CursorPos().x == point.x && CursorPos().y == point.y; });
 }
 
 POINT CursorPos()
