@@ -98,6 +98,8 @@ struct AppState {
     bool coverLookWalksAll;     // and the windows were restacked, so that look walks them all
     CoverWindow covers[kMaxCovers]; // what covered the eyes at the last full look
     size_t coverCount;
+    HANDLE coverWatchThread;    // asks about the covers once a second while they cover the eyes
+    HANDLE coverWatchStop;      // set to end that thread
     RECT virtualScreen;         // read at the start and at every change of the display
     bool sessionNotifyRegistered;
     HPOWERNOTIFY displayNotify;

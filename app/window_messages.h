@@ -21,3 +21,7 @@ constexpr UINT kCursorMoved = WM_APP + 2;
 // Posted to MainWindow to look at whether anyone can see the eyes; at most
 // one is waiting at any time.
 constexpr UINT kCheckVisibility = WM_APP + 3;
+
+// Posted to MainWindow by the thread that watches the windows over the
+// hidden eyes when one of them changed: a full look follows.
+constexpr UINT kCoversChanged = WM_APP + 4;

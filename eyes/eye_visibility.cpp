@@ -279,6 +279,58 @@ bool CoversUnchanged()
     return true;
 }
 
+// While windows cover the eyes, a thread of its own asks once a second
+// about them. Under Wine every wake-up of the GUI thread costs the better
+// part of a millisecond for the sake of its windows, which this thread has
+// none of: it wakes for the questions alone, and wakes the GUI thread for
+// a full look only when a cover changed, or the eye window no longer hangs
+// where it did. It reads the covers, which the GUI thread leaves alone
+// until it has ended this thread.
+DWORD WINAPI CoverWatchProc(void* eyeWindow)
+{
+    HWND eyes = static_cast<HWND>(eyeWindow);
+    const HWND parent = GetAncestor(eyes, GA_PARENT);
+    while (WaitForSingleObject(g_app.coverWatchStop, kVisibilityPollDelay) == WAIT_TIMEOUT) {
+        if (!CoversUnchanged() || GetAncestor(eyes, GA_PARENT) != parent) {
+            PostMessageW(g_app.MainWindow, kCoversChanged, 0, 0);
+            break;
+        }
+    }
+    return 0;
+}
+
+// Starts the watch over the covers; where no thread can be made, a timer
+// on the GUI thread takes its place.
+void StartCoverWatch()
+{
+    if (g_app.coverWatchThread != nullptr)
+        return;
+    g_app.coverWatchStop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (g_app.coverWatchStop != nullptr)
+        g_app.coverWatchThread = CreateThread(nullptr, 0, CoverWatchProc, g_app.EyeWindow, 0, nullptr);
+    if (g_app.coverWatchThread != nullptr)
+        return;
+    if (g_app.coverWatchStop != nullptr)
+        CloseHandle(g_app.coverWatchStop);
+    g_app.coverWatchStop = nullptr;
+    SetTimer(g_app.MainWindow, kVisibilityTimer, kVisibilityPollDelay, nullptr);
+}
+
+// Ends the watch and waits for its thread, before anything it reads
+// changes.
+void StopCoverWatch()
+{
+    KillTimer(g_app.MainWindow, kVisibilityTimer);
+    if (g_app.coverWatchThread == nullptr)
+        return;
+    SetEvent(g_app.coverWatchStop);
+    WaitForSingleObject(g_app.coverWatchThread, INFINITE);
+    CloseHandle(g_app.coverWatchThread);
+    CloseHandle(g_app.coverWatchStop);
+    g_app.coverWatchThread = nullptr;
+    g_app.coverWatchStop = nullptr;
+}
+
 // Nobody can see the eyes: the mouse hook goes, and with it every frame.
 // While they are covered or off the screen, a look once a second, and
 // while windows cover them one after an event about a cover, finds out
@@ -292,9 +344,9 @@ void HideEyes(bool covered)
         g_app.eyesHidden = true;
     }
     if (covered)
-        SetTimer(g_app.MainWindow, kVisibilityTimer, kVisibilityPollDelay, nullptr);
+        StartCoverWatch();
     else
-        KillTimer(g_app.MainWindow, kVisibilityTimer);
+        StopCoverWatch();
     if (covered && g_app.coverCount > 0)
         WatchWindowEvents();
     else
@@ -307,7 +359,7 @@ void HideEyes(bool covered)
 // the start-up's message.
 void ShowEyesAgain()
 {
-    KillTimer(g_app.MainWindow, kVisibilityTimer);
+    StopCoverWatch();
     UnwatchWindowEvents();
     g_app.eyesHidden = false;
     if (!StartCursorTracking()) {
@@ -356,7 +408,7 @@ void StartVisibilityWatch()
 // Undoes each registration that was made, while MainWindow still exists.
 void StopVisibilityWatch()
 {
-    KillTimer(g_app.MainWindow, kVisibilityTimer);
+    StopCoverWatch();
     UnwatchWindowEvents();
     if (g_app.sessionNotifyRegistered) {
         WTSUnRegisterSessionNotification(g_app.MainWindow);
@@ -409,6 +461,7 @@ void OnCursorMoved()
 void UpdateEyesVisibility()
 {
     g_app.visibilityCheckPending = false;
+    StopCoverWatch();
     NoteLook();
     CheckEyeWindowAttached(true);
     const bool away = g_app.sessionLocked || g_app.sessionAway || g_app.displayOff;

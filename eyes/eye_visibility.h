@@ -1,8 +1,8 @@
 #pragma once
 #include <windows.h>
 
-// The timer on MainWindow that looks again, once a second, whether the
-// windows that cover the eyes still do, and runs only while they do.
+// Once a second while windows cover the eyes, a look at whether they still
+// do; a timer on MainWindow where no thread of its own can take the look.
 constexpr UINT_PTR kVisibilityTimer = 5;
 constexpr UINT kVisibilityPollDelay = 1000;
 

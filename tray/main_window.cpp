@@ -139,6 +139,7 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         }
         break;
     case kCheckVisibility:
+    case kCoversChanged:
         UpdateEyesVisibility();
         return 0;
     case WM_WTSSESSION_CHANGE:
