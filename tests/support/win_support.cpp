@@ -194,10 +194,10 @@ RECT RectOf(HWND window)
 // input injected while another process holds a low-level mouse hook (as
 // tavrel.exe does), and reads the old place back from the X pointer when
 // the cursor is asked for a tenth of a second later: a busy moment before
-// the first look at the cursor loses the move. SetCursorPos moves the X
-// pointer along, but only when the place changes, so the cursor is set a
-// pixel aside and back, right after the injected move. On Windows this
-// changes nothing.
+// the first look at the cursor would lose the move. SetCursorPos moves the
+// X pointer, but only when the place changes, so the cursor is set a pixel
+// aside and back, before the injected move, which then changes nothing that
+// a look back could undo. On Windows this changes nothing.
 void PlaceXPointer(POINT point)
 {
     SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
@@ -206,8 +206,8 @@ void PlaceXPointer(POINT point)
 
 bool MoveCursorTo(POINT point)
 {
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
     PlaceXPointer(point);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
     return WaitFor([&] { return CursorPos().x == point.x && CursorPos().y == point.y; });
 }
 
