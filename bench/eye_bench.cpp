@@ -127,9 +127,15 @@ LRESULT CALLBACK BareHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// The bench waits for this event before it moves the mouse.
+constexpr wchar_t kBareHookReady[] = L"Tavrel.Bench.BareHookReady";
+
 DWORD WINAPI BareHookThread(void*)
 {
     HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, BareHook, GetModuleHandleW(nullptr), 0);
+    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, kBareHookReady);
+    if (hook != nullptr && ready != nullptr)
+        SetEvent(ready);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchMessageW(&message);
@@ -223,8 +229,14 @@ bool InputCost(int width, int height, bool covered, InputFigures& figures)
         }))
         return false;
     const std::wstring exe = folder + L"\\tavrel.exe";
-    if (width == 1 && !tavrel.Start(ws::BinFolder() + L"\\eye_bench.exe", L"--bare-hook", ws::BinFolder()))
-        return false;
+    if (width == 1) {
+        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kBareHookReady);
+        const bool started = tavrel.Start(ws::BinFolder() + L"\\eye_bench.exe", L"--bare-hook", ws::BinFolder()) &&
+                             WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0;
+        CloseHandle(ready);
+        if (!started)
+            return false;
+    }
     if (width > 1) {
         uint32_t fields[8] = {0x0001AA2A, 100, 60, uint32_t(width), uint32_t(height), 0, 0xFFFFFF, 0};
         std::vector<uint8_t> bytes(reinterpret_cast<uint8_t*>(fields), reinterpret_cast<uint8_t*>(fields + 8));
