@@ -192,21 +192,44 @@ RECT RectOf(HWND window)
 
 // Wine 8 moves only its own record of the cursor, not the X pointer, for
 // input injected while another process holds a low-level mouse hook (as
-// tavrel.exe does), and reads the old place back from the X pointer when
-// the cursor is asked for a tenth of a second later: a busy moment before
-// the first look at the cursor would lose the move. SetCursorPos moves the
-// X pointer, but only when the place changes, so the cursor is set a pixel
-// aside and back, before the injected move, which then changes nothing that
-// a look back could undo. On Windows this changes nothing.
+// tavrel.exe does), and reads the place back from the X pointer when the
+// cursor is asked for a tenth of a second after its last change. SetCursorPos
+// moves the X pointer, but only when Wine's record changes, so the cursor is
+// set a pixel aside and back. A window that has just appeared under the
+// pointer reports, a moment later, where the pointer was when it appeared;
+// when that report lands between the two placements, the second one changes
+// nothing and leaves the X pointer a pixel aside. So the cursor has arrived
+// only when a look later than Wine's read-back finds it in place, and it is
+// placed again whenever a look finds it elsewhere. On Windows the first look
+// finds it in place and a fifth of a second passes.
+namespace {
 void PlaceXPointer(POINT point)
 {
     SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
     SetCursorPos(point.x, point.y);
 }
+} // namespace
 
 bool MoveCursorTo(POINT point)
 {
     PlaceXPointer(point);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
+    DWORD placed = GetTickCount();
+    return WaitFor([&] {
+        const POINT at = CursorPos();
+        if (at.x != point.x || at.y != point.y) {
+            PlaceXPointer(point);
+            placed = GetTickCount();
+            return false;
+        }
+        return GetTickCount() - placed >= 200;
+    });
+}
+
+// Inside a move or size loop Wine will not move the X pointer for another
+// process, and the loop follows the injected moves alone.
+bool SendCursorTo(POINT point)
+{
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
     return WaitFor([&] { return CursorPos().x == point.x && CursorPos().y == point.y; });
 }

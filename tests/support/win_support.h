@@ -57,8 +57,8 @@ std::wstring TextOf(HWND window);
 RECT RectOf(HWND window);
 
 // The mouse and the keyboard, as injected input.
-void PlaceXPointer(POINT point);
 bool MoveCursorTo(POINT point);
+bool SendCursorTo(POINT point);
 POINT CursorPos();
 void SendMouse(DWORD flags, POINT at = {0, 0});
 void PressKey(WORD virtualKey);
