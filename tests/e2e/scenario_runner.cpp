@@ -405,6 +405,31 @@ void Runner::ChooseMenuItem(WORD key)
     Expect([&] { return !IsWindowVisible(menu); }, [] { return "the popup menu stays open"; });
 }
 
+// Puts the cursor at the point, and the X pointer with it, before a press.
+// The system's move and size loop starts from the place the press was
+// posted at, and under Wine from where the X pointer is, so a pixel's error
+// there is one in the result. On a busy machine Wine may read an earlier
+// place back from the X server a moment later; the cursor has settled when
+// five looks 50 ms apart all find it in place. (Inside the loop Wine refuses
+// to move the X pointer for another process, and the injected moves of
+// SendCursorTo lead the way.)
+void SettleCursorAt(POINT point)
+{
+    int steady = -1;
+    Expect(
+        [&] {
+            if (steady >= 0 && CursorPos().x == point.x && CursorPos().y == point.y) {
+                ++steady;
+            } else {
+                steady = 0;
+                PlaceXPointer(point);
+            }
+            Sleep(50);
+            return steady >= 5;
+        },
+        [] { return std::string("the cursor does not stay in place"); });
+}
+
 // A press on the drag window as the system reports it, with the code that
 // the window's own hit test gives for the point, then the mouse moved to
 // the end point and released. Where the window answers "client" there is
@@ -414,9 +439,7 @@ void Runner::Drag(POINT from, POINT to)
 {
     HWND drag = Window("drag");
     const LRESULT code = SendMessageW(drag, WM_NCHITTEST, 0, MAKELPARAM(from.x, from.y));
-    // The system's move and size loop starts from the place the press was
-    // posted at, and under Wine from where the X pointer is.
-    Check(MoveCursorTo(from), "the cursor did not move");
+    SettleCursorAt(from);
     PostMessageW(drag, WM_NCLBUTTONDOWN, WPARAM(code), MAKELPARAM(from.x, from.y));
     auto looping = [&] {
         GUITHREADINFO info{};

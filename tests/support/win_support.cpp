@@ -195,21 +195,28 @@ RECT RectOf(HWND window)
 // tavrel.exe does), and reads the place back from the X pointer when the
 // cursor is asked for a tenth of a second after its last change. SetCursorPos
 // moves the X pointer, but only when Wine's record changes, so the cursor is
-// set a pixel aside and back. A window that has just appeared under the
-// pointer reports, a moment later, where the pointer was when it appeared;
-// when that report lands between the two placements, the second one changes
-// nothing and leaves the X pointer a pixel aside. So the cursor has arrived
-// only when a look later than Wine's read-back finds it in place, and it is
-// placed again whenever a look finds it elsewhere. On Windows the first look
-// finds it in place and a fifth of a second passes.
-namespace {
+// set a pixel aside and back, before the injected move. On Windows this
+// changes nothing.
 void PlaceXPointer(POINT point)
 {
     SetCursorPos(point.x + (point.x > 0 ? -1 : 1), point.y);
     SetCursorPos(point.x, point.y);
 }
-} // namespace
 
+bool SendCursorTo(POINT point)
+{
+    PlaceXPointer(point);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
+    return WaitFor([&] { return CursorPos().x == point.x && CursorPos().y == point.y; });
+}
+
+// A window that has just appeared under the pointer reports, a moment
+// later, where the pointer was when it appeared. When that report lands
+// between the two placements, the second one changes nothing and leaves the
+// X pointer a pixel aside, where Wine reads the cursor back. So the cursor
+// has arrived only when a look later than that read-back finds it in place,
+// and it is placed again whenever a look finds it elsewhere. On Windows the
+// first look finds it in place, and a fifth of a second passes.
 bool MoveCursorTo(POINT point)
 {
     PlaceXPointer(point);
@@ -224,14 +231,6 @@ bool MoveCursorTo(POINT point)
         }
         return GetTickCount() - placed >= 200;
     });
-}
-
-// Inside a move or size loop Wine will not move the X pointer for another
-// process, and the loop follows the injected moves alone.
-bool SendCursorTo(POINT point)
-{
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, point);
-    return WaitFor([&] { return CursorPos().x == point.x && CursorPos().y == point.y; });
 }
 
 POINT CursorPos()

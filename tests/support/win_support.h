@@ -56,9 +56,12 @@ std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
 RECT RectOf(HWND window);
 
-// The mouse and the keyboard, as injected input.
-bool MoveCursorTo(POINT point);
+// The mouse and the keyboard, as injected input. SendCursorTo injects a
+// move and waits until Wine's record has it, as inside a move or size loop;
+// MoveCursorTo waits until the cursor stays there.
+void PlaceXPointer(POINT point);
 bool SendCursorTo(POINT point);
+bool MoveCursorTo(POINT point);
 POINT CursorPos();
 void SendMouse(DWORD flags, POINT at = {0, 0});
 void PressKey(WORD virtualKey);
