@@ -332,25 +332,25 @@ void StopCoverWatch()
 }
 
 // Nobody can see the eyes: the mouse hook goes, and with it every frame.
-// While they are covered or off the screen, a look once a second, and
-// while windows cover them one after an event about a cover, finds out
-// when that ends, for Wine does not raise every window event; while the
-// session is locked or away or the display is off, their notifications end
-// it, and nothing runs meanwhile.
+// While windows cover them, a look once a second, and one after an event
+// about a cover, finds out when that ends, for Wine does not raise every
+// window event. Eyes off the screen come back only with a display change
+// or new settings, and while the session is locked or away or the display
+// is off, their notifications end it: nothing runs meanwhile, and a host
+// lost meanwhile is found by the look that follows.
 void HideEyes(bool covered)
 {
     if (!g_app.eyesHidden) {
         StopCursorTracking();
         g_app.eyesHidden = true;
     }
-    if (covered)
+    if (covered && g_app.coverCount > 0) {
         StartCoverWatch();
-    else
-        StopCoverWatch();
-    if (covered && g_app.coverCount > 0)
         WatchWindowEvents();
-    else
+    } else {
+        StopCoverWatch();
         UnwatchWindowEvents();
+    }
 }
 
 // The eyes can be seen again: the hook comes back, and one whole frame
