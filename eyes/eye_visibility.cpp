@@ -251,7 +251,19 @@ bool EyesCovered()
     search.eyes = eyes;
     search.ownProcess = GetCurrentProcessId();
     EnumWindows(CollectCover, reinterpret_cast<LPARAM>(&search));
-    return RectCovered(search.eyes, search.shown, g_app.coverCount);
+    if (!RectCovered(search.eyes, search.shown, g_app.coverCount))
+        return false;
+    // Where one window holds the eyes whole, as a maximized or full-screen
+    // one does, it alone keeps them hidden, whatever the others above it
+    // do: only it is watched, and each look asks about one window.
+    for (size_t i = 0; i < g_app.coverCount; ++i) {
+        if (RectCovered(search.eyes, &search.shown[i], 1)) {
+            g_app.covers[0] = g_app.covers[i];
+            g_app.coverCount = 1;
+            break;
+        }
+    }
+    return true;
 }
 
 // Whether a window that covered the eyes at the last full look may no
