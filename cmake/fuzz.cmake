@@ -5,7 +5,7 @@
 set(TAVREL_FUZZ_SANITIZERS address,undefined,float-divide-by-zero)
 target_compile_options(tavrel_core PRIVATE -fsanitize=fuzzer-no-link,${TAVREL_FUZZ_SANITIZERS}
   -fno-sanitize-recover=all -fno-omit-frame-pointer)
-foreach(target settings_record number_input pupil_placement drag_hit)
+foreach(target settings_record number_input pupil_placement)
   add_executable(${target}_fuzz tests/fuzz/${target}_fuzz.cpp)
   target_link_libraries(${target}_fuzz PRIVATE tavrel_core)
   target_compile_options(${target}_fuzz PRIVATE ${TAVREL_WARNINGS} -fsanitize=fuzzer,${TAVREL_FUZZ_SANITIZERS}

@@ -25,7 +25,6 @@ targets=(
   "settings_record  4000000 5000 64"
   "number_input      500000 2000 128"
   "pupil_placement  3000000 5000 24"
-  "drag_hit         3000000 5000 96"
 )
 
 status=0
