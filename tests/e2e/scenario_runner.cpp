@@ -350,13 +350,12 @@ void Runner::StartShell(const Words& options)
 void Runner::StartTavrel(const std::string& seams)
 {
     exe_ = File(seams.empty() ? L"tavrel.exe" : L"tavrel_seams.exe");
-    const std::wstring& exe = exe_;
     if (!seams.empty())
-        CopyFileW((BinFolder() + L"\\tavrel_seams.exe").c_str(), exe.c_str(), FALSE);
+        CopyFileW((BinFolder() + L"\\tavrel_seams.exe").c_str(), exe_.c_str(), FALSE);
     // The program inherits the seams it is to use.
     SetEnvironmentVariableW(L"TAVREL_SEAMS", seams.empty() ? nullptr : Widen(seams).c_str());
     main_ = nullptr;
-    CheckCall(tavrel_.Start(exe, L"", folder_), "tavrel.exe did not start");
+    CheckCall(tavrel_.Start(exe_, L"", folder_), "tavrel.exe did not start");
 }
 
 void Runner::ExpectPixels(const std::vector<Pixel>& samples, DWORD timeoutMs)
@@ -513,13 +512,12 @@ void Runner::OtherWindow(const Words& w)
 // with it: that fails.
 void Runner::Meter(const Words& w)
 {
-    const std::wstring& exe = exe_;
-    ProcessorTimeAtRest(exe);
-    const std::map<std::wstring, ThreadFigures> before = ThreadsOf(exe);
+    ProcessorTimeAtRest(exe_);
+    const std::map<std::wstring, ThreadFigures> before = ThreadsOf(exe_);
     const DWORD start = GetTickCount();
     Run(Words(w.begin() + 2, w.end()));
-    ProcessorTimeAtRest(exe);
-    const std::map<std::wstring, ThreadFigures> after = ThreadsOf(exe);
+    ProcessorTimeAtRest(exe_);
+    const std::map<std::wstring, ThreadFigures> after = ThreadsOf(exe_);
     Measured& m = measured_[w[1]];
     m = { 0, 0, (GetTickCount() - start) / 1000.0 };
     for (const auto& thread : after) {
@@ -569,14 +567,13 @@ void Runner::Repeat(const Words& w)
         once();
     const long count = Number(full_ ? w[1] : w[2]);
     const bool measured = tavrel_.Running();
-    const std::wstring& exe = exe_;
     if (measured)
-        Measure(tavrel_, exe);
+        Measure(tavrel_, exe_);
     std::vector<Sample> samples;
     for (long i = 0; i < count; ++i) {
         once();
         if (measured && (i + 1) % std::max(1L, count / 10) == 0)
-            samples.push_back(Measure(tavrel_, exe));
+            samples.push_back(Measure(tavrel_, exe_));
     }
     std::string figures = std::to_string(count) + " rounds held";
     const bool held = !measured || (Held(samples, figures) && tavrel_.Running());
@@ -834,6 +831,8 @@ void Runner::RunExpect(const Words& w)
         const long after = long(GetTickCount() - destroyedAt_);
         Check(w.size() < 5 || (after >= Number(w[3]) && after < Number(w[4])),
               Text("tavrel.exe ended %ld ms after the loss", after));
+    } else if (what == "cursor") {
+        Expect([&] { return CursorPos().x == Number(w[2]) && CursorPos().y == Number(w[3]); }, [] { return "the cursor lags"; });
     } else if (what == "running") {
         Check(tavrel_.Running(), "tavrel.exe has ended");
     } else if (what == "icon") {
