@@ -211,10 +211,20 @@ BOOL CALLBACK CollectCover(HWND window, LPARAM context)
     facts.shaped = IsShaped(window);
     facts.cloaked = IsCloaked(window);
     const ScreenRect shown = ShownBounds(window, ToScreenRect(rect), search.monitors);
-    if (WindowHidesWhatIsBelow(facts) && Overlap(shown, search.eyes)) {
-        search.shown[g_app.coverCount] = shown;
-        g_app.covers[g_app.coverCount++] = { window, style, exStyle, rect };
+    if (!WindowHidesWhatIsBelow(facts) || !Overlap(shown, search.eyes))
+        return TRUE;
+    // A window that holds the eyes whole, as a maximized or full-screen one
+    // does, alone keeps them hidden, whatever lies above or below it: only
+    // it is kept and watched, and no window below it is asked about.
+    const CoverWindow cover{ window, style, exStyle, rect };
+    if (RectCovered(search.eyes, &shown, 1)) {
+        search.shown[0] = shown;
+        g_app.covers[0] = cover;
+        g_app.coverCount = 1;
+        return FALSE;
     }
+    search.shown[g_app.coverCount] = shown;
+    g_app.covers[g_app.coverCount++] = cover;
     return TRUE;
 }
 
@@ -238,8 +248,9 @@ ScreenRect EyesOnScreen()
 
 // Whether no pixel of the eyes can be seen: none lies on the screen, or
 // every one lies under windows of other programs above the desktop. Walks
-// every top-level window above the eyes and keeps those that cover them,
-// for the looks that follow while they stay covered.
+// the top-level windows above the eyes, down to the first that holds them
+// whole, and keeps those that cover them, for the looks that follow while
+// they stay covered.
 bool EyesCovered()
 {
     g_app.coverCount = 0;
@@ -251,19 +262,7 @@ bool EyesCovered()
     search.eyes = eyes;
     search.ownProcess = GetCurrentProcessId();
     EnumWindows(CollectCover, reinterpret_cast<LPARAM>(&search));
-    if (!RectCovered(search.eyes, search.shown, g_app.coverCount))
-        return false;
-    // Where one window holds the eyes whole, as a maximized or full-screen
-    // one does, it alone keeps them hidden, whatever the others above it
-    // do: only it is watched, and each look asks about one window.
-    for (size_t i = 0; i < g_app.coverCount; ++i) {
-        if (RectCovered(search.eyes, &search.shown[i], 1)) {
-            g_app.covers[0] = g_app.covers[i];
-            g_app.coverCount = 1;
-            break;
-        }
-    }
-    return true;
+    return RectCovered(search.eyes, search.shown, g_app.coverCount);
 }
 
 // Whether a window that covered the eyes at the last full look may no
