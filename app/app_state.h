@@ -12,6 +12,7 @@
 
 #include "app/change_bits.h"
 #include "app/eye_types.h"
+#include "app/screen_rect.h"
 #include "app/settings_record.h"
 
 // GDI+ flat-API objects, declared opaquely so that this header does not pull
@@ -21,10 +22,6 @@ class GpGraphics;
 class GpSolidFill;
 } // namespace Gdiplus
 
-// The ranges of window events that may uncover the eyes, each watched by a
-// hook of its own in eyes/eye_visibility.cpp while windows cover them.
-constexpr int kWatchedEventRanges = 4;
-
 // How many windows over the eyes the cover test keeps; more only leave the
 // eyes counted as seen.
 constexpr size_t kMaxCovers = 64;
@@ -33,9 +30,28 @@ constexpr size_t kMaxCovers = 64;
 // what the looks while they are covered compare it with.
 struct CoverWindow {
     HWND window;
+    DWORD process;
     LONG style;
     LONG exStyle;
     RECT rect;
+};
+
+struct CoverList {
+    CoverWindow windows[kMaxCovers];
+    size_t count;
+};
+
+// What a look at the windows over the eyes needs, taken at a full look and
+// fixed until the next one, so that a thread of its own can look with it.
+struct CoverScene {
+    HWND eyeWindow;
+    HWND eyeParent;        // the window the eye window hung in then
+    HWND holder;           // the top-level window that holds the eyes: none below it covers them
+    DWORD ownProcess;
+    ScreenRect eyes[kMaxMonitors]; // the pieces of the eyes that monitors show, in logical coordinates
+    size_t eyePieces;
+    MonitorSpaces monitors[kMaxMonitors];
+    size_t monitorCount;
 };
 
 // DwmGetWindowAttribute, looked up at run time in dwmapi.dll.
@@ -68,10 +84,6 @@ struct AppState {
     POINT shownPosition;       // where that frame put the eye window, in DesktopHost's client coordinates
     bool fullFrameNeeded;      // the next frame is drawn and shown whole (after a rebuild or re-attach)
 
-    // eyes/cursor_hook.cpp: the system's point conversions for scaled
-    // displays, loaded at start-up; null where the system has none.
-    BOOL(WINAPI* physicalToLogicalPoint)(HWND, POINT*);
-    BOOL(WINAPI* logicalToPhysicalPoint)(HWND, POINT*);
     // eyes/cursor_hook.cpp: the thread that holds the low-level mouse hook.
     // Only the members marked "hook thread" are touched by both threads.
     HANDLE hookThread;
@@ -93,22 +105,32 @@ struct AppState {
     bool displayOff;            // the display is switched off
     bool visibilityCheckPending;// a look is posted and not yet taken
     LONGLONG lastVisibilityCheck;// performance-counter time of the last look
-    HWINEVENTHOOK windowEventHooks[kWatchedEventRanges]; // only while windows cover the eyes
-    bool coverLookPending;      // an event about a cover asked for a look, due on its timer
-    bool coverLookWalksAll;     // and the windows were restacked, so that look walks them all
-    CoverWindow covers[kMaxCovers]; // what covered the eyes at the last full look
-    size_t coverCount;
-    HANDLE coverWatchThread;    // asks about the covers once a second while they cover the eyes
-    HANDLE coverWatchStop;      // set to end that thread
-    RECT virtualScreen;         // read at the start and at every change of the display
     bool sessionNotifyRegistered;
     HPOWERNOTIFY displayNotify;
+
+    // eyes/cover_search.cpp: the monitors, read at the start and at every
+    // change of the display, and the compositor's answers about windows.
+    MonitorSpaces monitors[kMaxMonitors];
+    size_t monitorCount;
     HMODULE dwmModule;          // dwmapi.dll, where the system has it
     DwmAttributeQuery dwmGetWindowAttribute; // its DwmGetWindowAttribute
+
+    // eyes/cover_watch.cpp: the watch over the windows that cover the eyes.
+    // A full look on the GUI thread fills the scene and the covers; while
+    // the watch thread runs, only it touches them, and the GUI thread ends
+    // it before anything it reads changes.
+    CoverScene coverScene;
+    CoverList covers;
+    HANDLE coverWatchThread;
+    HANDLE coverWatchStop;      // set to end that thread
+    bool coverLookArmed;        // watch thread: an event about a cover asked for a look
+    bool coverRestacked;        // watch thread: and the windows were restacked, so that look walks them all
+    DWORD coverLookDue;         // watch thread: when that look is due, in GetTickCount's time
 
     // eyes/eye_window.cpp
     HWND DesktopHost;          // parent of EyeWindow
     HWND EyeWindow;            // non-null exactly while the eye window exists
+    POINT hostOrigin;          // DesktopHost's client area's top-left corner on the screen
     bool hostIsProgman;        // the newer shell layout: the eyes live among Progman's children
     bool reattaching;          // a loss is being mended: the timers run until an eye window is found attached
     unsigned reattachTimersArmed; // bit n: re-attach timer n is armed and has not fired

@@ -15,6 +15,8 @@ set(TAVREL_WIN_SOURCES
   eyes/eye_renderer.cpp
   eyes/eye_window.cpp
   eyes/cursor_hook.cpp
+  eyes/cover_search.cpp
+  eyes/cover_watch.cpp
   eyes/eye_visibility.cpp
   tray/main_window.cpp
   tray/tray_icon.cpp

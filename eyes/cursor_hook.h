@@ -12,6 +12,5 @@ void OnFrameTimer();
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 
 // The hook's point is in physical pixels, everything else in the program's
-// logical coordinates; these two carry the one into the other.
-void LoadPointConversions();
+// logical coordinates.
 POINT HookPointToLogical(POINT physical);

@@ -285,6 +285,14 @@ void BuildEyeBackground()
     FillIntoBackground(PixelFormat32bppPARGB, ColorRefToArgb(s.eyeWhiteColor & kColorRefBits), inner);
 }
 
+// Where the settings put the eye window in its host's client coordinates,
+// from the host's origin as last read: nothing is asked of the host, which
+// is another program's window.
+POINT EyePositionInHost()
+{
+    return { LONG(int64_t(g_app.settings.x) - g_app.hostOrigin.x), LONG(int64_t(g_app.settings.y) - g_app.hostOrigin.y) };
+}
+
 // Decides the frame for a cursor at a screen point: the pupils looking at
 // it, the eye window's place in the host's client coordinates, and whether
 // the frame is drawn whole or only where the pupils were and go. Returns
@@ -299,8 +307,7 @@ bool PlanFrame(POINT cursor, FramePlan& plan)
     }
     const Settings& s = g_app.settings;
     PlacePupils(g_app.eyeGeometry, s.x, s.y, s.height, cursor.x, cursor.y, plan.pupils);
-    plan.position = { s.x, s.y };
-    ScreenToClient(g_app.DesktopHost, &plan.position);
+    plan.position = EyePositionInHost();
     plan.full = g_app.fullFrameNeeded || plan.position.x != g_app.shownPosition.x ||
                 plan.position.y != g_app.shownPosition.y;
     if (!plan.full && SamePupils(plan.pupils, g_app.shownPupils))

@@ -17,6 +17,7 @@ struct FramePlan {
 bool CreateEyeSurfaces();
 void BuildEyeBackground();
 bool RenderEyes(POINT cursor);
+POINT EyePositionInHost();
 bool RebuildEyeSurfaces(uint32_t changes, HWND owner);
 void DestroyEyeSurfaces();
 

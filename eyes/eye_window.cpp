@@ -171,10 +171,23 @@ void CheckEyeWindowAttached(bool askHost)
 {
     if (g_app.EyeWindow == nullptr)
         return;
-    if (!EyeWindowAttached(askHost))
+    if (!EyeWindowAttached(askHost)) {
         LoseEyeWindow();
-    else if (askHost)
+    } else if (askHost) {
+        ReadHostOrigin();
         EndReattach();
+    }
+}
+
+// Where the host's client area begins on the screen, which the frames put
+// the eye window relative to. The host is another program's window, so it
+// is read when it can have changed (at a re-attach, a change of the display
+// or the work area, and the full looks), never per frame.
+void ReadHostOrigin()
+{
+    POINT origin{ 0, 0 };
+    ClientToScreen(g_app.DesktopHost, &origin);
+    g_app.hostOrigin = origin;
 }
 
 // Creates the eye window as a disabled layered popup, turns it into a child
@@ -207,6 +220,7 @@ bool CreateEyeWindow()
     }
     if (g_app.hostIsProgman)
         PlaceBelowIconView();
+    ReadHostOrigin();
     ShowWindow(g_app.EyeWindow, SW_SHOWNOACTIVATE);
     POINT cursor = {};
     GetCursorPos(&cursor);

@@ -10,6 +10,7 @@ bool FindDesktopHost();
 void RefreshProgmanWindow();
 bool EyeWindowAttached(bool askHost);
 void CheckEyeWindowAttached(bool askHost);
+void ReadHostOrigin();
 bool CreateEyeWindow();
 bool ReattachEyes(UINT_PTR id);
 LRESULT CALLBACK EyeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

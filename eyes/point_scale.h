@@ -1,20 +1,14 @@
 #pragma once
-// Carrying a point from the screen's physical pixels into the program's own
-// logical coordinates, from two points whose places are known in both, and
-// a rectangle through the monitors it lies on. Nothing here calls the
-// platform.
+// Carrying points and rectangles between the screen's physical pixels and
+// the program's own logical coordinates, through the monitors they lie on.
+// Nothing here calls the platform.
 #include <cstddef>
 #include <cstdint>
 
 #include "app/screen_rect.h"
 
-struct ScreenPoint {
-    int32_t x;
-    int32_t y;
-};
-
-// The same two points in both coordinate spaces, such as two corners of one
-// of the program's windows.
+// The same two points in both coordinate spaces, such as two corners of a
+// monitor.
 struct PointPair {
     ScreenPoint logical;
     ScreenPoint physical;
@@ -22,11 +16,9 @@ struct PointPair {
 
 ScreenPoint MapPhysicalToLogical(ScreenPoint physical, const PointPair& first, const PointPair& second);
 
-// One monitor as the program sees it and as its pixels lie.
-struct MonitorSpaces {
-    ScreenRect logical;
-    ScreenRect physical;
-};
+ScreenPoint PhysicalPointToLogical(ScreenPoint physical, const MonitorSpaces* monitors, size_t count);
+ScreenPoint LogicalPointToPhysical(ScreenPoint logical, const MonitorSpaces* monitors, size_t count);
 
-bool PhysicalRectToLogical(const ScreenRect& physical, const MonitorSpaces* monitors, size_t count,
-                           ScreenRect& logical);
+size_t PhysicalRectToLogical(const ScreenRect& physical, const MonitorSpaces* monitors, size_t count,
+                             ScreenRect* pieces);
+size_t ClipToMonitors(const ScreenRect& logical, const MonitorSpaces* monitors, size_t count, ScreenRect* pieces);

@@ -64,6 +64,14 @@ bool RectCovered(const ScreenRect& target, const ScreenRect* covers, size_t coun
     return pieceCount == 0;
 }
 
+// Whether the rectangles together cover every pixel of every target, such
+// as the pieces of the eyes that each monitor shows.
+bool RectsCovered(const ScreenRect* targets, size_t targetCount, const ScreenRect* covers, size_t count)
+{
+    return std::all_of(targets, targets + targetCount,
+                       [&](const ScreenRect& target) { return RectCovered(target, covers, count); });
+}
+
 // Only an opaque window that is on the screen hides what lies below it.
 // The shell's desktop windows lie below or around the eyes by design, and
 // the program's own windows, the translucent preview above all, lie over

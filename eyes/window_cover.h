@@ -13,6 +13,7 @@
 constexpr size_t kMaxUncoveredPieces = 64;
 
 bool RectCovered(const ScreenRect& target, const ScreenRect* covers, size_t count);
+bool RectsCovered(const ScreenRect* targets, size_t targetCount, const ScreenRect* covers, size_t count);
 
 // What decides whether a top-level window above the eyes hides what lies
 // below it.

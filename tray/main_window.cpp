@@ -5,6 +5,7 @@
 #include "app/report_error.h"
 #include "app/window_messages.h"
 #include "eyes/cursor_hook.h"
+#include "eyes/eye_renderer.h"
 #include "eyes/eye_visibility.h"
 #include "eyes/eye_window.h"
 #include "res/resource_ids.h"
@@ -86,8 +87,7 @@ void OnWorkAreaChange()
     RequestVisibilityCheck();
     if (g_app.EyeWindow == nullptr)
         return;
-    POINT position = { g_app.settings.x, g_app.settings.y };
-    ScreenToClient(g_app.DesktopHost, &position);
+    const POINT position = EyePositionInHost();
     SetWindowPos(g_app.EyeWindow, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
@@ -108,7 +108,7 @@ void OnMainWindowDestroy()
 }
 
 // The messages of the hidden main window: tray clicks, the second start's
-// wake-up, the hook's wake-up, the re-attach, frame and cover timers, the
+// wake-up, the hook's wake-up, the re-attach and frame timers, the
 // looks at whether the eyes can be seen, the session's and the display's
 // changes, work-area changes and the shell's new taskbar. It never closes
 // on request; only its destruction ends the program.
@@ -131,10 +131,6 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         }
         if (wParam == kFrameTimer) {
             OnFrameTimer();
-            return 0;
-        }
-        if (wParam == kVisibilityTimer || wParam == kCoverEventTimer) {
-            LookAtCovers();
             return 0;
         }
         break;

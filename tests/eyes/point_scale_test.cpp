@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "eyes/point_scale.h"
@@ -23,40 +25,87 @@ TEST(MapPhysicalToLogical, CarriesPointsBackThroughTheDisplayScale)
     }
 }
 
-// A physical rectangle, such as the compositor's bounds of a window, in
-// logical coordinates through the monitors its corners lie on: each
-// monitor logical then physical.
-TEST(PhysicalRectToLogical, CarriesEachCornerThroughItsMonitorsScale)
+namespace {
+
+const MonitorSpaces at100{ { 0, 0, 1920, 1080 }, { 0, 0, 1920, 1080 } };
+const MonitorSpaces at125{ { 0, 0, 1536, 864 }, { 0, 0, 1920, 1080 } };
+const MonitorSpaces at150{ { 0, 0, 1280, 720 }, { 0, 0, 1920, 1080 } };
+const MonitorSpaces at175{ { 0, 0, 1097, 617 }, { 0, 0, 1920, 1080 } };
+const MonitorSpaces at200{ { 0, 0, 960, 540 }, { 0, 0, 1920, 1080 } };
+const MonitorSpaces leftAt150{ { -1280, 0, 0, 720 }, { -1920, 0, 0, 1080 } };
+const MonitorSpaces aboveAt200{ { 0, -1080, 1920, 0 }, { 0, -2160, 3840, 0 } };
+const MonitorSpaces leftAt200{ { -1920, 0, 0, 1080 }, { -3840, 0, 0, 2160 } };
+// Beside a 1920 x 1080 monitor, a smaller one whose foot leaves a gap.
+const MonitorSpaces shortRight{ { 1920, 0, 3200, 720 }, { 1920, 0, 3200, 720 } };
+
+std::string Text(const std::vector<ScreenRect>& rects)
 {
-    const MonitorSpaces at100{ { 0, 0, 1920, 1080 }, { 0, 0, 1920, 1080 } };
-    const MonitorSpaces at125{ { 0, 0, 1536, 864 }, { 0, 0, 1920, 1080 } };
-    const MonitorSpaces at150{ { 0, 0, 1280, 720 }, { 0, 0, 1920, 1080 } };
-    const MonitorSpaces at175{ { 0, 0, 1097, 617 }, { 0, 0, 1920, 1080 } };
-    const MonitorSpaces at200{ { 0, 0, 960, 540 }, { 0, 0, 1920, 1080 } };
-    const MonitorSpaces leftAt150{ { -1280, 0, 0, 720 }, { -1920, 0, 0, 1080 } };
-    const MonitorSpaces aboveAt200{ { 0, -1080, 1920, 0 }, { 0, -2160, 3840, 0 } };
-    const MonitorSpaces leftAt200{ { -1920, 0, 0, 1080 }, { -3840, 0, 0, 2160 } };
-    const struct { const char* what; std::vector<MonitorSpaces> monitors; ScreenRect physical, logical; bool ok; } cases[] = {
-        { "100 %", { at100 }, { 100, 100, 500, 400 }, { 100, 100, 500, 400 }, true },
-        { "125 %", { at125 }, { 0, 0, 960, 540 }, { 0, 0, 768, 432 }, true },
-        { "150 %, snapped to the left half", { at150 }, { 0, 0, 960, 1032 }, { 0, 0, 640, 688 }, true },
-        { "175 %", { at175 }, { 350, 175, 1050, 700 }, { 200, 100, 600, 400 }, true },
-        { "200 %, to the bottom right corner", { at200 }, { 1000, 500, 1920, 1080 }, { 500, 250, 960, 540 }, true },
-        { "150 %, left of the primary", { at100, leftAt150 }, { -1500, 300, -300, 900 }, { -1000, 200, -200, 600 }, true },
-        { "200 %, above the primary", { at100, aboveAt200 }, { 400, -2000, 1200, -400 }, { 200, -1000, 600, -200 }, true },
-        { "across a 200 % and a 100 % monitor", { at100, leftAt200 }, { -1000, 100, 500, 600 }, { -500, 50, 500, 600 }, true },
-        { "a corner on no monitor", { at100 }, { 1800, 1000, 2100, 1200 }, {}, false },
-        { "empty", { at150 }, { 300, 300, 300, 600 }, {}, false },
+    std::string text;
+    for (const ScreenRect& r : rects)
+        text += " (" + std::to_string(r.left) + ", " + std::to_string(r.top) + ")-(" + std::to_string(r.right) + ", " +
+                std::to_string(r.bottom) + ")";
+    return text.empty() ? " none" : text;
+}
+
+} // namespace
+
+// A physical rectangle, such as the compositor's bounds of a window, as the
+// logical pieces of it that monitors show, each through its own monitor's
+// scale; and a logical one, such as the eyes, as the pieces monitors show.
+TEST(PhysicalRectToLogical, CarriesThePieceOnEachMonitorThroughItsScale)
+{
+    const struct { const char* what; std::vector<MonitorSpaces> monitors; ScreenRect rect; std::vector<ScreenRect> pieces; } cases[] = {
+        { "100 %", { at100 }, { 100, 100, 500, 400 }, { { 100, 100, 500, 400 } } },
+        { "125 %", { at125 }, { 0, 0, 960, 540 }, { { 0, 0, 768, 432 } } },
+        { "150 %, snapped to the left half", { at150 }, { 0, 0, 960, 1032 }, { { 0, 0, 640, 688 } } },
+        { "175 %", { at175 }, { 350, 175, 1050, 700 }, { { 200, 100, 600, 400 } } },
+        { "200 %, to the bottom right corner", { at200 }, { 1000, 500, 1920, 1080 }, { { 500, 250, 960, 540 } } },
+        { "150 %, left of the primary", { at100, leftAt150 }, { -1500, 300, -300, 900 }, { { -1000, 200, -200, 600 } } },
+        { "200 %, above the primary", { at100, aboveAt200 }, { 400, -2000, 1200, -400 }, { { 200, -1000, 600, -200 } } },
+        { "across a 100 % and a 200 % monitor", { at100, leftAt200 }, { -1000, 100, 500, 600 },
+          { { 0, 100, 500, 600 }, { -500, 50, 0, 300 } } },
+        { "half off the bottom at 150 %", { at150 }, { 300, 600, 1200, 1500 }, { { 200, 400, 800, 720 } } },
+        { "off the screen", { at100 }, { 1920, 0, 2100, 1200 }, {} },
+        { "empty", { at150 }, { 300, 300, 300, 600 }, {} },
     };
     for (const auto& c : cases) {
-        ScreenRect logical{};
-        const bool ok = PhysicalRectToLogical(c.physical, c.monitors.data(), c.monitors.size(), logical);
-        EXPECT_EQ(ok, c.ok) << c.what;
-        if (ok && c.ok) {
-            EXPECT_TRUE(logical.left == c.logical.left && logical.top == c.logical.top &&
-                        logical.right == c.logical.right && logical.bottom == c.logical.bottom)
-                << c.what << ": got (" << logical.left << ", " << logical.top << ")-(" << logical.right << ", "
-                << logical.bottom << ")";
-        }
+        ScreenRect pieces[kMaxMonitors];
+        const size_t count = PhysicalRectToLogical(c.rect, c.monitors.data(), c.monitors.size(), pieces);
+        EXPECT_EQ(Text({ pieces, pieces + count }), Text(c.pieces)) << c.what;
     }
+}
+
+TEST(ClipToMonitors, KeepsThePiecesThatMonitorsShow)
+{
+    const struct { const char* what; ScreenRect rect; std::vector<ScreenRect> pieces; } cases[] = {
+        { "on one", { 100, 100, 415, 300 }, { { 100, 100, 415, 300 } } },
+        { "across both", { 1800, 600, 2000, 800 }, { { 1800, 600, 1920, 800 }, { 1920, 600, 2000, 720 } } },
+        { "in the gap below the smaller one", { 2000, 800, 2300, 1000 }, {} },
+        { "left of everything", { -400, 0, -100, 200 }, {} },
+    };
+    for (const auto& c : cases) {
+        const MonitorSpaces monitors[] = { at100, shortRight };
+        ScreenRect pieces[kMaxMonitors];
+        EXPECT_EQ(Text({ pieces, pieces + ClipToMonitors(c.rect, monitors, 2, pieces) }), Text(c.pieces)) << c.what;
+    }
+}
+
+// A point the hook reports goes through the monitor that shows it, or the
+// nearest one past the screen's edge; and the other way.
+TEST(PhysicalPointToLogical, GoesThroughTheMonitorThatShowsThePoint)
+{
+    const MonitorSpaces monitors[] = { at100, leftAt200 };
+    const struct { ScreenPoint physical, logical; } cases[] = {
+        { { 713, 300 }, { 713, 300 } }, { { -1001, 301 }, { -500, 151 } }, { { -3900, -20 }, { -1950, -10 } },
+        { { 2000, 500 }, { 2000, 500 } },
+    };
+    for (const auto& c : cases) {
+        const ScreenPoint logical = PhysicalPointToLogical(c.physical, monitors, 2);
+        const ScreenPoint back = LogicalPointToPhysical(c.logical, monitors, 2);
+        EXPECT_TRUE(logical.x == c.logical.x && logical.y == c.logical.y && std::abs(back.x - c.physical.x) <= 1 &&
+                    std::abs(back.y - c.physical.y) <= 1)
+            << c.physical.x << ", " << c.physical.y << " gives " << logical.x << ", " << logical.y;
+    }
+    const ScreenPoint alone = PhysicalPointToLogical({ 713, 300 }, monitors, 0);
+    EXPECT_TRUE(alone.x == 713 && alone.y == 300);
 }

@@ -1,0 +1,11 @@
+#pragma once
+#include <windows.h>
+
+#include "app/app_state.h"
+
+void LoadCompositor();
+void FreeCompositor();
+void ReadMonitors();
+bool ReadCoverScene(CoverScene& scene);
+bool FindCovers(const CoverScene& scene, CoverList& list);
+bool CoversUnchanged(const CoverList& list);
