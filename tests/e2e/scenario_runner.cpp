@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/seams/seam_counts.h"
 #include "tests/support/win_support.h"
 #include "tools/standin_shell/standin_shell_protocol.h"
 
@@ -210,6 +211,20 @@ bool Held(const std::vector<Sample>& samples, std::string& figures)
            worst[1] <= 1 && worst[2] <= 1;
 }
 
+// What tavrel_seams.exe has counted so far; all zero for tavrel.exe.
+SeamCounts CountsOf(DWORD process)
+{
+    SeamCounts counts{};
+    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, SeamCountsName(process).c_str());
+    const void* view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof counts) : nullptr;
+    if (view != nullptr)
+        counts = *static_cast<const SeamCounts*>(view);
+    if (view != nullptr)
+        UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    return counts;
+}
+
 class Runner {
 public:
     explicit Runner(bool full);
@@ -235,6 +250,8 @@ private:
     void SendDisplayState(HWND target, DWORD state);
     void Meter(const Words& w);
     void Busy(const Words& w);
+    struct Measured;
+    const Measured& Timed(const std::string& name) const;
 
     const bool full_;  // long runs at their full counts
     std::wstring folder_;
@@ -250,7 +267,7 @@ private:
     DWORD destroyedAt_ = 0;
     long randomFiles_ = 0;
     std::map<std::string, HWND> others_;   // the runner's own windows, standing for another program's
-    struct Measured { double ns, switches, seconds; };
+    struct Measured { double ns, switches, seconds; SeamCounts counted; bool threadEnded; };
     std::map<std::string, Measured> measured_; // a process's figures over a command, by name
     HWND eye_ = nullptr;                       // the eye window the last "expect eyes" found
 };
@@ -477,18 +494,39 @@ void Runner::OtherWindow(const Words& w)
 {
     const std::string& name = w[1];
     const std::string what = w.size() > 2 ? w[2] : "";
-    if (what == "close" || what == "minimize" || what == "move") {
+    // What Windows raises for each of these, as the system's own window
+    // events, raised here since Wine raises few of its own to another
+    // process's hook: the event, and whether it is about the desktop's
+    // order of windows rather than the window itself.
+    const std::map<std::string, std::pair<DWORD, bool>> raised = {
+        {"close", {EVENT_OBJECT_DESTROY, false}}, {"hide", {EVENT_OBJECT_HIDE, false}},
+        {"minimize", {EVENT_SYSTEM_MINIMIZESTART, false}}, {"move", {EVENT_OBJECT_LOCATIONCHANGE, false}},
+        {"size", {EVENT_OBJECT_LOCATIONCHANGE, false}}, {"bottom", {EVENT_OBJECT_REORDER, true}},
+        {"cloak", {0x8017, false}}, {"region", {0, false}}};
+    if (raised.count(what) != 0) {
         HWND window = Window(name);
-        if (what == "move")
-            SetWindowPos(window, nullptr, Number(w[3]), Number(w[4]), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        else if (what == "minimize")
-            ShowWindow(window, SW_MINIMIZE);
-        else if (DestroyWindow(window))
+        const RECT r = RectOf(window);
+        if (what == "move" || what == "size")
+            SetWindowPos(window, nullptr, Number(w[3]), Number(w[4]), Number(w[3]), Number(w[4]),
+                         SWP_NOZORDER | SWP_NOACTIVATE | (what == "move" ? SWP_NOSIZE : SWP_NOMOVE));
+        else if (what == "minimize" || what == "hide")
+            ShowWindow(window, what == "hide" ? SW_HIDE : SW_MINIMIZE);
+        else if (what == "bottom")
+            SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        else if (what == "region")
+            SetWindowRgn(window, CreateRectRgn(0, 0, r.right - r.left, 100), TRUE);
+        else if (what == "cloak")
+            SetPropW(window, L"Tavrel.Cloaked", HANDLE(1));
+        NoticeNewHooks();
+        if (raised.at(what).first != 0)
+            NotifyWinEvent(raised.at(what).first, raised.at(what).second ? GetDesktopWindow() : window, OBJID_WINDOW, CHILDID_SELF);
+        if (what == "close" && DestroyWindow(window))
             others_.erase(name);
         PumpFor(200);
         return;
     }
     const bool maximized = what == "maximized", whole = maximized || what == "fullscreen", layered = w.back() == "layered";
+    const bool framed = maximized || w.back() == "framed";
     const RECT r = whole ? RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}
                          : RECT{Number(w[2]), Number(w[3]), Number(w[2]) + Number(w[4]), Number(w[3]) + Number(w[5])};
     // "shell": of the class of the shell's desktop windows; "shaped": an
@@ -496,7 +534,7 @@ void Runner::OtherWindow(const Words& w)
     const WNDCLASSW shell{0, DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, GetSysColorBrush(COLOR_WINDOW), nullptr, L"WorkerW"};
     const bool shellClass = w.back() == "shell" && (RegisterClassW(&shell) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
     HWND window = CreateWindowExW(layered ? WS_EX_LAYERED : 0, shellClass ? L"WorkerW" : L"STATIC", nullptr,
-                                  maximized ? WS_OVERLAPPEDWINDOW : WS_POPUP, r.left, r.top, r.right - r.left,
+                                  framed ? WS_OVERLAPPEDWINDOW : WS_POPUP, r.left, r.top, r.right - r.left,
                                   r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
     CheckCall(window != nullptr && (!layered || SetLayeredWindowAttributes(window, 0, 128, LWA_ALPHA)) &&
                   (w.back() != "shaped" || SetWindowRgn(window, CreateEllipticRgn(0, 0, r.right - r.left, r.bottom - r.top), TRUE)),
@@ -514,23 +552,33 @@ void Runner::Meter(const Words& w)
 {
     ProcessorTimeAtRest(exe_);
     const std::map<std::wstring, ThreadFigures> before = ThreadsOf(exe_);
+    const SeamCounts counted = CountsOf(Pid());
     const DWORD start = GetTickCount();
-    Run(Words(w.begin() + 2, w.end()));
+    for (auto first = w.begin() + 2; first < w.end();) {
+        const auto last = std::find(first, w.end(), ";");
+        Run(Words(first, last));
+        first = last + (last != w.end() ? 1 : 0);
+    }
     ProcessorTimeAtRest(exe_);
     const std::map<std::wstring, ThreadFigures> after = ThreadsOf(exe_);
     Measured& m = measured_[w[1]];
-    m = { 0, 0, (GetTickCount() - start) / 1000.0 };
+    m = { 0, 0, (GetTickCount() - start) / 1000.0, CountsOf(Pid()), false };
+    long* now = &m.counted.foreign;
+    const long* then = &counted.foreign;
+    for (size_t i = 0; i < sizeof counted / sizeof(long); ++i)
+        now[i] -= then[i];
     for (const auto& thread : after) {
         m.ns += thread.second.ns;
         m.switches += thread.second.switches;
     }
     for (const auto& thread : before) {
-        Check(after.count(thread.first) != 0, "a thread of tavrel.exe ended while " + w[1] + " was measured");
+        m.threadEnded = m.threadEnded || after.count(thread.first) == 0;
         m.ns -= thread.second.ns;
         m.switches -= thread.second.switches;
     }
-    std::printf("%s: %.1f ms of the program's processor time, %.0f context switches in %.1f s\n", w[1].c_str(),
-                m.ns / 1e6, m.switches, m.seconds);
+    std::printf("%s: %.1f ms of the program's processor time, %.0f context switches in %.1f s; counted %ld, %ld, %ld, %ld\n",
+                w[1].c_str(), m.ns / 1e6, m.switches, m.seconds, m.counted.foreign, m.counted.conversions,
+                m.counted.walks, m.counted.hookInstalls);
     std::fflush(stdout);
 }
 
@@ -539,11 +587,12 @@ void Runner::Meter(const Words& w)
 void Runner::Busy(const Words& w)
 {
     ChildProcess busy;
-    const std::wstring arguments = L"--busy " + Widen(w[2]) + L" " + Widen(w[3]) + L" " + Widen(w[4]);
+    const std::wstring arguments = L"--busy " + Widen(w[2]) + L" " + Widen(w[3]) + L" " + Widen(w[4]) +
+                                   (w.size() > 5 ? L" " + Widen(w[5]) : L"");
     CheckCall(busy.Start(BinFolder() + L"\\scenarios.exe", arguments, BinFolder()), "the busy desktop did not start");
     DWORD milliseconds = 0;
     Check(busy.WaitForExit(DWORD(Number(w[4])) + 30000, &milliseconds), "the busy desktop did not end");
-    measured_[w[1]] = { milliseconds * 1e6, 0, Number(w[4]) / 1000.0 };
+    measured_[w[1]] = { milliseconds * 1e6, 0, Number(w[4]) / 1000.0, {}, false };
 }
 
 // A long run. When tavrel.exe runs as the loop begins, its figures are
@@ -733,6 +782,8 @@ void Runner::Run(const Words& w)
             {"back", WTS_CONSOLE_CONNECT}};
         if (w[2] == "workarea")
             SendMessageW(target, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+        else if (w[2] == "display")
+            SendMessageW(target, WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
         else if (sessionChanges.count(w[2]) != 0)
             SendNotifyMessageW(target, WM_WTSSESSION_CHANGE, sessionChanges.at(w[2]), 1);
         else if (w[2] == "display-off" || w[2] == "display-on" || w[2] == "display-dim")
@@ -761,6 +812,15 @@ void Runner::Run(const Words& w)
     } else {
         Check(false, "unknown command");
     }
+}
+
+// A measured command whose processor time and switches can be told: a
+// thread that ended meanwhile took its own with it.
+const Runner::Measured& Runner::Timed(const std::string& name) const
+{
+    const Measured& m = measured_.at(name);
+    Check(!m.threadEnded, "a thread of tavrel.exe ended while " + name + " was measured");
+    return m;
 }
 
 void Runner::RunExpect(const Words& w)
@@ -903,11 +963,11 @@ void Runner::RunExpect(const Words& w)
         // under a number of milliseconds. With "beyond BASE", only the time
         // beyond what BASE spent in as long counts: what the command itself
         // cost, apart from what the program's state costs anyway.
-        const Measured& measured = measured_.at(w[2]);
+        const Measured& measured = Timed(w[2]);
         double part = measured.ns;
         const size_t at = w[3] == "beyond" ? 5 : 3;
         if (at == 5) {
-            const Measured& base = measured_.at(w[4]);
+            const Measured& base = Timed(w[4]);
             Check(base.ns > 0 && base.seconds > 0, "nothing was measured over " + w[4]);
             part -= base.ns * measured.seconds / base.seconds;
         }
@@ -915,12 +975,24 @@ void Runner::RunExpect(const Words& w)
             Check(part < Number(w[at + 1]) * 1e6, Text("%ld µs over ", long(part / 1000)) + w[2]);
             return;
         }
-        const double whole = measured_.at(w[at + 2]).ns, bound = Number(w[at + 1]) * whole / 100;
+        const double whole = Timed(w[at + 2]).ns, bound = Number(w[at + 1]) * whole / 100;
         Check(whole > 0 && (w[at] == "below" ? part <= bound : part >= bound),
               Text("%ld µs over ", long(part / 1000)) + w[2] + Text(", %ld µs over ", long(whole / 1000)) + w[at + 2]);
+    } else if (what == "counted") {
+        // At most so many of what the seams count over a measured command,
+        // or so many a second, starting at one.
+        const Measured& m = measured_.at(w[2]);
+        const std::map<std::string, long> counted = {{"foreign", m.counted.foreign}, {"conversions", m.counted.conversions},
+                                                     {"walks", m.counted.walks}, {"installs", m.counted.hookInstalls}};
+        const double bound = w.back() == "a-second" ? Number(w[4]) * (1 + m.seconds) : Number(w[4]);
+        Check(counted.at(w[3]) <= bound, Text("%ld ", counted.at(w[3])) + w[3] + Text(" in %ld ms", long(m.seconds * 1000)));
+    } else if (what == "hooks") {
+        Expect([&] { return CountsOf(Pid()).hooksInPlace == Number(w[2]); },
+               [&] { return Text("%ld mouse hooks are in place", CountsOf(Pid()).hooksInPlace); },
+               w.size() > 4 ? DWORD(Number(w[4])) : kTimeoutMs);
     } else if (what == "switches") {
         // At most so many context switches a second over a measured command.
-        const Measured& m = measured_.at(w[2]);
+        const Measured& m = Timed(w[2]);
         Check(m.seconds > 0 && m.switches <= Number(w[3]) * m.seconds,
               Text("%ld context switches in %ld ms", long(m.switches), long(m.seconds * 1000)));
     } else if (what == "hit") {
@@ -978,8 +1050,8 @@ std::vector<std::pair<int, std::string>> ReadScenario(const std::string& path, c
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc == 5 && std::wstring(argv[1]) == L"--busy")
-        return RunBusyDesktop(std::stoi(argv[2]), std::stoi(argv[3]), DWORD(std::stoul(argv[4])));
+    if ((argc == 5 || argc == 6) && std::wstring(argv[1]) == L"--busy")
+        return RunBusyDesktop(std::stoi(argv[2]), std::stoi(argv[3]), DWORD(std::stoul(argv[4])), argc == 6);
     const bool usage = argc == 3 || (argc == 4 && std::wstring(argv[3]) == L"full");
     const std::string path = usage ? Narrow(argv[1]) : "";
     const std::vector<std::pair<int, std::string>> lines = ReadScenario(path, usage ? Narrow(argv[2]) : "");

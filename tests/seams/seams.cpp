@@ -12,10 +12,14 @@
 // system's own failure does. "Scale:PERCENT" plays a scaled display.
 #define TAVREL_SEAMS_DEFINED_HERE
 #include "tests/seams/seams.h"
+#include "tests/seams/seam_counts.h"
 #include "tools/standin_shell/standin_shell_protocol.h"
+#include "app/window_messages.h"
+#include "eyes/cursor_hook.h"
 
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -170,27 +174,63 @@ RECT Scaled(RECT r)
     return { ToPhysical(r.left), ToPhysical(r.top), ToPhysical(r.right), ToPhysical(r.bottom) };
 }
 
-// The system converts only points on the given window, as Wine does.
-template <bool toLogical>
-BOOL WINAPI ScaledConversion(HWND window, POINT* point)
+SeamCounts& Counts()
 {
-    RECT r{};
-    GetWindowRect(window, &r);
-    r = toLogical ? Scaled(r) : r;
-    if (point->x < r.left || point->y < r.top || point->x > r.right || point->y > r.bottom)
-        return FALSE;
-    *point = toLogical ? POINT{ MulDiv(point->x, 100, ScalePercent()), MulDiv(point->y, 100, ScalePercent()) }
-                       : POINT{ ToPhysical(point->x), ToPhysical(point->y) };
-    return TRUE;
+    static SeamCounts* counts = [] {
+        static SeamCounts unshared;
+        HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(SeamCounts),
+                                            SeamCountsName(GetCurrentProcessId()).c_str());
+        void* view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(SeamCounts)) : nullptr;
+        return view != nullptr ? static_cast<SeamCounts*>(view) : &unshared;
+    }();
+    return *counts;
 }
 
-// The compositor's frame bounds of a window without invisible borders; it
-// knows nothing else, as Wine's does not.
-HRESULT WINAPI ScaledDwmAttribute(HWND window, DWORD attribute, void* value, DWORD size)
+// Whether this thread is drawing a frame: handling the hook's wake-up or
+// the frame timer.
+thread_local bool g_inFrame;
+
+// A question about a window, or a point converted, while a frame is drawn.
+// A window that no longer exists counts as another program's: asking about
+// it is a round trip all the same.
+void Note(HWND window, bool conversion)
 {
+    DWORD process = 0;
+    if (g_inFrame && (GetWindowThreadProcessId(window, &process) == 0 || process != GetCurrentProcessId()))
+        InterlockedIncrement(&Counts().foreign);
+    if (g_inFrame && conversion)
+        InterlockedIncrement(&Counts().conversions);
+}
+
+// The system's point conversions count as such wherever the program finds
+// them.
+template <int which>
+BOOL WINAPI CountedConversion(HWND window, POINT* point)
+{
+    static const auto real = reinterpret_cast<BOOL(WINAPI*)(HWND, POINT*)>(reinterpret_cast<void*>(GetProcAddress(
+        GetModuleHandleW(L"user32.dll"), which == 0 ? "PhysicalToLogicalPointForPerMonitorDPI"
+                                                    : "LogicalToPhysicalPointForPerMonitorDPI")));
+    Note(window, true);
+    return real != nullptr && real(window, point);
+}
+
+// The compositor as Windows 10 has it, in physical pixels: a sizable
+// window's frame bounds leave out its invisible resize borders, 7 pixels at
+// the left, the right and the bottom, so that its window rectangle is the
+// larger; a window that the runner marked "Tavrel.Cloaked" is cloaked, as
+// on another virtual desktop. Wine has neither.
+HRESULT WINAPI SeamDwmGetWindowAttribute(HWND window, DWORD attribute, void* value, DWORD size)
+{
+    Note(window, false);
     RECT r{};
+    if (attribute == 14 && size == sizeof(DWORD)) {
+        *static_cast<DWORD*>(value) = GetPropW(window, L"Tavrel.Cloaked") != nullptr ? 2 : 0;
+        return S_OK;
+    }
     if (attribute != 9 || size != sizeof(RECT) || !GetWindowRect(window, &r))
         return E_NOTIMPL;
+    if ((GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0)
+        r = { r.left + 7, r.top, r.right - 7, r.bottom - 7 };
     *static_cast<RECT*>(value) = Scaled(r);
     return S_OK;
 }
@@ -206,7 +246,60 @@ LRESULT CALLBACK ScaledMouseHook(int code, WPARAM wParam, LPARAM lParam)
     return g_mouseHook(code, wParam, reinterpret_cast<LPARAM>(&event));
 }
 
+// The monitors that "Monitors:N:WxH[+X+Y]/..." plays to the Nth reading of
+// the list (or the readings N-M, N+), in logical coordinates; each one's
+// handle and device name are made up.
+constexpr ULONG_PTR kPlayedMonitor = 0x7E570000;
+constexpr wchar_t kPlayedDevice[] = L"\\\\.\\TAVRELSEAM";
+
+std::vector<RECT> PlayedMonitors(bool newReading)
+{
+    static int readings = 0;
+    readings += newReading ? 1 : 0;
+    std::vector<RECT> played;
+    for (const Seam& seam : Seams()) {
+        if (seam.call != "Monitors" || readings < seam.first || readings > seam.last)
+            continue;
+        std::istringstream list(seam.action);
+        for (std::string monitor; std::getline(list, monitor, '/');) {
+            long w = 0, h = 0, x = 0, y = 0;
+            std::sscanf(monitor.c_str(), "%ldx%ld%ld%ld", &w, &h, &x, &y);
+            played.push_back({ x, y, x + w, y + h });
+        }
+    }
+    return played;
+}
+
+int PlayedIndex(ULONG_PTR handle)
+{
+    const size_t i = handle - kPlayedMonitor;
+    return i < PlayedMonitors(false).size() ? int(i) : -1;
+}
+
 } // namespace
+
+#define TAVREL_DEFINE_COUNTED(type, call, window, conversion, parameters, arguments)                            \
+    type WINAPI Seam##call parameters                                                                            \
+    {                                                                                                            \
+        Note(window, conversion);                                                                                \
+        return call arguments;                                                                                   \
+    }
+TAVREL_COUNTED_CALLS(TAVREL_DEFINE_COUNTED)
+
+LRESULT WINAPI SeamDispatchMessageW(const MSG* message)
+{
+    const bool outer = g_inFrame;
+    g_inFrame = message->message == kCursorMoved || (message->message == WM_TIMER && message->wParam == kFrameTimer);
+    const LRESULT result = DispatchMessageW(message);
+    g_inFrame = outer;
+    return result;
+}
+
+BOOL WINAPI SeamEnumWindows(WNDENUMPROC procedure, LPARAM context)
+{
+    InterlockedIncrement(&Counts().walks);
+    return EnumWindows(procedure, context);
+}
 
 HHOOK WINAPI SeamSetWindowsHookExW(int type, HOOKPROC procedure, HINSTANCE module, DWORD thread)
 {
@@ -216,25 +309,72 @@ HHOOK WINAPI SeamSetWindowsHookExW(int type, HOOKPROC procedure, HINSTANCE modul
         g_mouseHook = procedure;
         procedure = ScaledMouseHook;
     }
-    return SetWindowsHookExW(type, procedure, module, thread);
+    HHOOK hook = SetWindowsHookExW(type, procedure, module, thread);
+    if (hook != nullptr && type == WH_MOUSE_LL) {
+        InterlockedIncrement(&Counts().hookInstalls);
+        InterlockedIncrement(&Counts().hooksInPlace);
+    }
+    return hook;
+}
+
+BOOL WINAPI SeamUnhookWindowsHookEx(HHOOK hook)
+{
+    const BOOL removed = UnhookWindowsHookEx(hook);
+    if (removed)
+        InterlockedDecrement(&Counts().hooksInPlace);
+    return removed;
 }
 
 FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name)
 {
     const FARPROC found = GetProcAddress(module, name);
-    if (ScalePercent() == 100 || IS_INTRESOURCE(name))
+    if (IS_INTRESOURCE(name))
         return found;
-    if (std::strcmp(name, "PhysicalToLogicalPointForPerMonitorDPI") == 0)
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledConversion<true>));
-    if (std::strcmp(name, "LogicalToPhysicalPointForPerMonitorDPI") == 0)
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledConversion<false>));
-    if (std::strcmp(name, "DwmGetWindowAttribute") == 0)
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ScaledDwmAttribute));
-    return found;
+    const void* replaced = std::strcmp(name, "DwmGetWindowAttribute") == 0 ? reinterpret_cast<void*>(SeamDwmGetWindowAttribute)
+                           : std::strcmp(name, "PhysicalToLogicalPointForPerMonitorDPI") == 0 ? reinterpret_cast<void*>(CountedConversion<0>)
+                           : std::strcmp(name, "LogicalToPhysicalPointForPerMonitorDPI") == 0 ? reinterpret_cast<void*>(CountedConversion<1>)
+                                                                                              : nullptr;
+    return replaced != nullptr ? reinterpret_cast<FARPROC>(const_cast<void*>(replaced)) : found;
 }
 
+BOOL WINAPI SeamEnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC procedure, LPARAM context)
+{
+    const std::vector<RECT> played = PlayedMonitors(true);
+    if (played.empty())
+        return EnumDisplayMonitors(dc, clip, procedure, context);
+    for (size_t i = 0; i < played.size(); ++i) {
+        RECT r = played[i];
+        if (!procedure(HMONITOR(kPlayedMonitor + i), dc, &r, context))
+            break;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI SeamGetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
+{
+    const int i = PlayedIndex(ULONG_PTR(monitor));
+    if (i < 0)
+        return GetMonitorInfoW(monitor, info);
+    info->rcMonitor = info->rcWork = PlayedMonitors(false)[size_t(i)];
+    info->dwFlags = i == 0 ? MONITORINFOF_PRIMARY : 0;
+    if (info->cbSize >= sizeof(MONITORINFOEXW))
+        std::swprintf(reinterpret_cast<MONITORINFOEXW*>(info)->szDevice, CCHDEVICENAME, L"%ls%d", kPlayedDevice, i);
+    return TRUE;
+}
+
+// The display mode counts physical pixels, of the real monitors and of the
+// played ones.
 BOOL WINAPI SeamEnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* devMode)
 {
+    const size_t prefix = std::wcslen(kPlayedDevice);
+    if (device != nullptr && std::wcsncmp(device, kPlayedDevice, prefix) == 0) {
+        const RECT r = Scaled(PlayedMonitors(false).at(size_t(std::wcstol(device + prefix, nullptr, 10))));
+        devMode->dmFields = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+        devMode->dmPosition = { r.left, r.top };
+        devMode->dmPelsWidth = DWORD(r.right - r.left);
+        devMode->dmPelsHeight = DWORD(r.bottom - r.top);
+        return TRUE;
+    }
     if (!EnumDisplaySettingsW(device, mode, devMode))
         return FALSE;
     devMode->dmPosition = { ToPhysical(devMode->dmPosition.x), ToPhysical(devMode->dmPosition.y) };

@@ -33,16 +33,44 @@
     X(BOOL, UpdateLayeredWindowIndirect, FALSE, nullptr, (HWND a, const UPDATELAYEREDWINDOWINFO* b), (a, b))     \
     X(HWND, SetParent, nullptr, nullptr, (HWND a, HWND b), (a, b))
 
+// Calls about windows, counted while the program draws a frame (see
+// seams.cpp): each one's result type, name, the window it asks about,
+// whether it converts a point, its parameters and their names.
+#define TAVREL_COUNTED_CALLS(X)                                                                                 \
+    X(BOOL, GetWindowRect, a, false, (HWND a, LPRECT b), (a, b))                                                \
+    X(LONG, GetWindowLongW, a, false, (HWND a, int b), (a, b))                                                  \
+    X(HWND, GetWindow, a, false, (HWND a, UINT b), (a, b))                                                      \
+    X(HWND, GetAncestor, a, false, (HWND a, UINT b), (a, b))                                                    \
+    X(BOOL, IsWindow, a, false, (HWND a), (a))                                                                  \
+    X(int, GetClassNameW, a, false, (HWND a, LPWSTR b, int c), (a, b, c))                                       \
+    X(int, GetWindowRgnBox, a, false, (HWND a, LPRECT b), (a, b))                                               \
+    X(HWND, FindWindowExW, a, false, (HWND a, HWND b, LPCWSTR c, LPCWSTR d), (a, b, c, d))                       \
+    X(LRESULT, SendMessageTimeoutW, a, false,                                                                    \
+      (HWND a, UINT b, WPARAM c, LPARAM d, UINT e, UINT f, PDWORD_PTR g), (a, b, c, d, e, f, g))                \
+    X(BOOL, ScreenToClient, a, true, (HWND a, LPPOINT b), (a, b))                                               \
+    X(BOOL, ClientToScreen, a, true, (HWND a, LPPOINT b), (a, b))                                               \
+    X(int, MapWindowPoints, a, true, (HWND a, HWND b, LPPOINT c, UINT d), (a, b, c, d))
+
 // A display scaled for this program, which declares no DPI awareness, as
 // Windows shows it and Wine does not: with "Scale:PERCENT" in TAVREL_SEAMS,
 // the mouse hook's points, the compositor's window bounds and the display
-// mode count physical pixels, the system's point conversions convert, and
-// everything else stays in the logical coordinates Wine gives. And the
-// program's clock, which "late:MS" on a call puts that much ahead.
+// mode count physical pixels, and everything else stays in the logical
+// coordinates Wine gives. The compositor as Windows 10 has it, and the
+// monitors of "Monitors:N:WxH[+X+Y]/...". A window list walked counts as a
+// full look. And the program's clock, which "late:MS" on a call puts that
+// much ahead.
 HHOOK WINAPI SeamSetWindowsHookExW(int type, HOOKPROC procedure, HINSTANCE module, DWORD thread);
+BOOL WINAPI SeamUnhookWindowsHookEx(HHOOK hook);
 FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name);
 BOOL WINAPI SeamEnumDisplaySettingsW(LPCWSTR device, DWORD mode, DEVMODEW* devMode);
+BOOL WINAPI SeamEnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC procedure, LPARAM context);
+BOOL WINAPI SeamGetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);
+BOOL WINAPI SeamEnumWindows(WNDENUMPROC procedure, LPARAM context);
 BOOL WINAPI SeamQueryPerformanceCounter(LARGE_INTEGER* counter);
+LRESULT WINAPI SeamDispatchMessageW(const MSG* message);
+
+#define TAVREL_DECLARE_COUNTED(type, call, window, conversion, parameters, arguments) type WINAPI Seam##call parameters;
+TAVREL_COUNTED_CALLS(TAVREL_DECLARE_COUNTED)
 
 #define TAVREL_DECLARE_SEAM(type, call, failed, subject, parameters, arguments) type WINAPI Seam##call parameters;
 TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
@@ -61,6 +89,7 @@ TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
 #define MoveFileExW SeamMoveFileExW
 #define LoadMenuW SeamLoadMenuW
 #define SetWindowsHookExW SeamSetWindowsHookExW
+#define UnhookWindowsHookEx SeamUnhookWindowsHookEx
 #define DialogBoxParamW SeamDialogBoxParamW
 #define CreateCompatibleBitmap SeamCreateCompatibleBitmap
 #define UpdateLayeredWindowIndirect SeamUpdateLayeredWindowIndirect
@@ -68,4 +97,20 @@ TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
 #define GetProcAddress SeamGetProcAddress
 #define EnumDisplaySettingsW SeamEnumDisplaySettingsW
 #define QueryPerformanceCounter SeamQueryPerformanceCounter
+#define EnumDisplayMonitors SeamEnumDisplayMonitors
+#define GetMonitorInfoW SeamGetMonitorInfoW
+#define EnumWindows SeamEnumWindows
+#define DispatchMessageW SeamDispatchMessageW
+#define GetWindowRect SeamGetWindowRect
+#define GetWindowLongW SeamGetWindowLongW
+#define GetWindow SeamGetWindow
+#define GetAncestor SeamGetAncestor
+#define IsWindow SeamIsWindow
+#define GetClassNameW SeamGetClassNameW
+#define GetWindowRgnBox SeamGetWindowRgnBox
+#define FindWindowExW SeamFindWindowExW
+#define SendMessageTimeoutW SeamSendMessageTimeoutW
+#define ScreenToClient SeamScreenToClient
+#define ClientToScreen SeamClientToScreen
+#define MapWindowPoints SeamMapWindowPoints
 #endif

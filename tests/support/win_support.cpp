@@ -371,12 +371,35 @@ double ProcessorTimeAtRest(const std::wstring& exe)
     return now;
 }
 
-int RunBusyDesktop(int windows, int perSecond, DWORD milliseconds)
+// Wine tells a thread which hooks other processes hold only with a message
+// it takes, and raises an event only where it knows of a hook for it; so a
+// thread that raises events takes a message of its own first, as every
+// thread on Windows knows at once.
+void NoticeNewHooks()
 {
-    auto small = [](int i) {
+    PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+    MSG message;
+    PeekMessageW(&message, nullptr, WM_NULL, WM_NULL, PM_REMOVE);
+}
+
+// With the events, it raises for each window it opens and closes what
+// Windows raises for it, and for a caret and the cursor at the same rate:
+// Wine raises few of its own window events to another process's hook, so
+// without them a busy desktop would cost a program that listens nothing
+// it would cost on Windows.
+int RunBusyDesktop(int windows, int perSecond, DWORD milliseconds, bool events)
+{
+    const HWND desktop = GetDesktopWindow();
+    auto raise = [&](DWORD event, HWND window, LONG object) {
+        if (events)
+            NotifyWinEvent(event, window, object, CHILDID_SELF);
+    };
+    auto small = [&](int i) {
         HWND window = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, GetSystemMetrics(SM_CXSCREEN) - 20 * (i % 15 + 1),
                                       20 * (i / 15), 16, 16, nullptr, nullptr, nullptr, nullptr);
         ShowWindow(window, SW_SHOWNOACTIVATE);
+        raise(EVENT_OBJECT_SHOW, window, OBJID_WINDOW);
+        raise(EVENT_OBJECT_REORDER, desktop, OBJID_WINDOW);
         return window;
     };
     std::vector<HWND> open;
@@ -384,7 +407,17 @@ int RunBusyDesktop(int windows, int perSecond, DWORD milliseconds)
         open.push_back(small(i));
     for (DWORD start = GetTickCount(), n = 0; GetTickCount() - start < milliseconds; ++n) {
         PumpFor(std::max(0L, LONG(start + n * 1000 / DWORD(perSecond) - GetTickCount())));
-        DestroyWindow(small(windows));
+        if (events)
+            NoticeNewHooks();
+        HWND window = small(windows);
+        for (const DWORD event : {EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE}) {
+            raise(event, window, OBJID_CARET);
+            raise(event, nullptr, OBJID_CURSOR);
+        }
+        raise(EVENT_OBJECT_HIDE, window, OBJID_WINDOW);
+        raise(EVENT_OBJECT_DESTROY, window, OBJID_WINDOW);
+        raise(EVENT_OBJECT_REORDER, desktop, OBJID_WINDOW);
+        DestroyWindow(window);
     }
     for (HWND window : open)
         DestroyWindow(window);

@@ -93,11 +93,13 @@ std::wstring UnixProcessFolder(const std::wstring& exe);
 std::map<std::wstring, ThreadFigures> ThreadsOf(const std::wstring& exe);
 double ProcessorTimeAtRest(const std::wstring& exe);
 
+void NoticeNewHooks();
+
 // Another program's busy desktop, in this process: so many small windows
 // open in the top right corner of the screen, and one more opened, shown and
-// closed so many times a second, for a while. Returns its processor time, in
-// milliseconds.
-int RunBusyDesktop(int windows, int perSecond, DWORD milliseconds);
+// closed so many times a second, for a while, raising the window events
+// Windows would or not. Returns its processor time, in milliseconds.
+int RunBusyDesktop(int windows, int perSecond, DWORD milliseconds, bool events);
 
 // Sends a steering command to the stand-in shell's "Progman"; 0 when it
 // does not answer.
