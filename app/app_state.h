@@ -92,6 +92,8 @@ struct AppState {
     HWND hookWakeTarget;                   // hook thread: MainWindow, fixed before the thread starts
     std::atomic<uint64_t> latestHookPoint; // hook thread: the newest cursor point, x in the low half
     std::atomic<bool> hookWakePending;     // hook thread: a wake-up is posted and not yet handled
+    bool hookCheckDue;                     // hook thread only: a move came since the hook last checked itself
+    DWORD lastHookMove;                    // hook thread only: when, in GetTickCount's time
     LONGLONG counterFrequency;             // performance-counter ticks a second, read once at the start
     LONGLONG lastFrameCost;                // performance-counter ticks the last frame drawn took
     LONGLONG lastFrameEnd;                 // when it ended
@@ -108,10 +110,12 @@ struct AppState {
     bool sessionNotifyRegistered;
     HPOWERNOTIFY displayNotify;
 
-    // eyes/cover_search.cpp: the monitors, read at the start and at every
-    // change of the display, and the compositor's answers about windows.
+    // eyes/screen_monitors.cpp: the monitors, read at the start and at
+    // every change of the display.
     MonitorSpaces monitors[kMaxMonitors];
     size_t monitorCount;
+
+    // eyes/cover_search.cpp: the compositor's answers about windows.
     HMODULE dwmModule;          // dwmapi.dll, where the system has it
     DwmAttributeQuery dwmGetWindowAttribute; // its DwmGetWindowAttribute
 

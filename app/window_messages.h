@@ -25,3 +25,7 @@ constexpr UINT kCheckVisibility = WM_APP + 3;
 // Posted to MainWindow by the thread that watches the windows over the
 // hidden eyes when one of them changed: a full look follows.
 constexpr UINT kCoversChanged = WM_APP + 4;
+
+// Posted to MainWindow by the hook thread when the system dropped its hook
+// and it could not be installed again; wParam is the system's error code.
+constexpr UINT kHookLost = WM_APP + 5;

@@ -14,6 +14,7 @@ set(TAVREL_WIN_SOURCES
   app/startup.cpp
   eyes/eye_renderer.cpp
   eyes/eye_window.cpp
+  eyes/screen_monitors.cpp
   eyes/cursor_hook.cpp
   eyes/cover_search.cpp
   eyes/cover_watch.cpp

@@ -48,23 +48,6 @@ bool IsShaped(HWND window)
     return GetWindowRgnBox(window, &box) != ERROR;
 }
 
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT*, LPARAM)
-{
-    MONITORINFOEXW info{};
-    info.cbSize = sizeof info;
-    DEVMODEW mode{};
-    mode.dmSize = sizeof mode;
-    const DWORD needed = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
-    if (!GetMonitorInfoW(monitor, &info) || !EnumDisplaySettingsW(info.szDevice, ENUM_CURRENT_SETTINGS, &mode) ||
-        (mode.dmFields & needed) != needed)
-        return TRUE;
-    const int32_t left = mode.dmPosition.x, top = mode.dmPosition.y;
-    g_app.monitors[g_app.monitorCount++] = {
-        ToScreenRect(info.rcMonitor),
-        { left, top, left + int32_t(mode.dmPelsWidth), top + int32_t(mode.dmPelsHeight) } };
-    return g_app.monitorCount < kMaxMonitors;
-}
-
 // Where a window shows on the screen, in the program's own coordinates, as
 // pieces a monitor each. The compositor's frame bounds leave out the
 // invisible resize borders that the window rectangle includes, but they
@@ -180,16 +163,6 @@ void FreeCompositor()
         FreeLibrary(g_app.dwmModule);
         g_app.dwmModule = nullptr;
     }
-}
-
-// Every monitor where the program sees it and where its pixels lie, read
-// at the start and whenever the display changes, never per frame: the
-// frames carry the mouse hook's physical points through them, and the
-// looks the compositor's bounds.
-void ReadMonitors()
-{
-    g_app.monitorCount = 0;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, 0);
 }
 
 // What a full look at the windows over the eyes starts from. The eyes'

@@ -5,7 +5,6 @@
 
 void LoadCompositor();
 void FreeCompositor();
-void ReadMonitors();
 bool ReadCoverScene(CoverScene& scene);
 bool FindCovers(const CoverScene& scene, CoverList& list);
 bool CoversUnchanged(const CoverList& list);

@@ -9,6 +9,7 @@ bool StartCursorTracking();
 void StopCursorTracking();
 void DrawLatestCursor();
 void OnFrameTimer();
+void OnHookLost(DWORD error);
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 
 // The hook's point is in physical pixels, everything else in the program's

@@ -10,6 +10,7 @@
 #include "eyes/cursor_hook.h"
 #include "eyes/eye_renderer.h"
 #include "eyes/eye_window.h"
+#include "eyes/screen_monitors.h"
 
 namespace {
 
@@ -184,10 +185,42 @@ void OnSessionChange(WPARAM change)
     UpdateEyesVisibility();
 }
 
-// The display was switched off, on or dimmed; a dimmed display still shows
-// the eyes. Returns whether the broadcast was this one.
+namespace {
+
+// The system woke from sleep. The hook may have been dropped while the
+// system was waking, as the mouse hook of a thread whose stack was paged
+// out, and the display's notices need not have come around the sleep (a
+// lid closed with an external display on, a sleep started by a program):
+// eyes that can be seen get a fresh hook thread, the monitors are read
+// again, a full look finds what changed meanwhile (the host, the covers),
+// and the eyes look at where the cursor is now, if it moved.
+void OnResume()
+{
+    ReadMonitors();
+    if (!g_app.eyesHidden && g_app.EyeWindow != nullptr) {
+        StopCursorTracking();
+        if (!StartCursorTracking()) {
+            RequestQuit();
+            return;
+        }
+    }
+    UpdateEyesVisibility();
+    POINT cursor{};
+    if (!g_app.eyesHidden && GetCursorPos(&cursor))
+        RenderEyes(cursor);
+}
+
+} // namespace
+
+// The display was switched off, on or dimmed (a dimmed display still shows
+// the eyes), or the system woke from sleep. Returns whether the broadcast
+// was one of these.
 bool OnPowerBroadcast(WPARAM event, LPARAM setting)
 {
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
+        OnResume();
+        return true;
+    }
     const POWERBROADCAST_SETTING* change = reinterpret_cast<const POWERBROADCAST_SETTING*>(setting);
     if (event != PBT_POWERSETTINGCHANGE || change == nullptr || change->PowerSetting != kConsoleDisplayState ||
         change->DataLength < sizeof(DWORD))

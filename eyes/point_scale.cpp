@@ -22,8 +22,8 @@ int32_t ClampToInt32(int64_t value)
 }
 
 // One axis of the linear map through two known points. Where the two
-// points share their source coordinate, the scale cannot be known, and the
-// coordinate is taken as it is.
+// points share their source coordinate, as on an empty monitor, the scale
+// cannot be known, and the coordinate is taken as it is.
 int32_t MapAxis(int32_t from, int32_t fromA, int32_t toA, int32_t fromB, int32_t toB)
 {
     const int64_t fromSpan = int64_t(fromB) - fromA;
@@ -33,7 +33,10 @@ int32_t MapAxis(int32_t from, int32_t fromA, int32_t toA, int32_t fromB, int32_t
 }
 
 // A point through the map of one monitor, whose two rectangles are the
-// same pixels in both spaces.
+// same pixels in both spaces: a display scaled for a program that does not
+// declare DPI awareness maps its logical coordinates linearly onto physical
+// pixels. Negative coordinates, on monitors left of or above the primary
+// one, map alike.
 ScreenPoint MapThrough(ScreenPoint point, const ScreenRect& from, const ScreenRect& to)
 {
     return { MapAxis(point.x, from.left, to.left, from.right, to.right),
@@ -76,16 +79,6 @@ bool Empty(const ScreenRect& r)
 }
 
 } // namespace
-
-// A display scaled for a program that does not declare DPI awareness maps
-// its logical coordinates linearly onto physical pixels; the two known
-// points fix that map, and the point is carried back through it. Negative
-// coordinates, on monitors left of or above the primary one, map alike.
-ScreenPoint MapPhysicalToLogical(ScreenPoint physical, const PointPair& first, const PointPair& second)
-{
-    return { MapAxis(physical.x, first.physical.x, first.logical.x, second.physical.x, second.logical.x),
-             MapAxis(physical.y, first.physical.y, first.logical.y, second.physical.y, second.logical.y) };
-}
 
 // A point in physical pixels, such as the mouse hook reports, in the
 // program's logical coordinates: each monitor has a scale of its own, so

@@ -7,15 +7,6 @@
 
 #include "app/screen_rect.h"
 
-// The same two points in both coordinate spaces, such as two corners of a
-// monitor.
-struct PointPair {
-    ScreenPoint logical;
-    ScreenPoint physical;
-};
-
-ScreenPoint MapPhysicalToLogical(ScreenPoint physical, const PointPair& first, const PointPair& second);
-
 ScreenPoint PhysicalPointToLogical(ScreenPoint physical, const MonitorSpaces* monitors, size_t count);
 ScreenPoint LogicalPointToPhysical(ScreenPoint logical, const MonitorSpaces* monitors, size_t count);
 

@@ -124,6 +124,9 @@ LRESULT HandleMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case kCursorMoved:
         OnCursorMoved();
         return 0;
+    case kHookLost:
+        OnHookLost(DWORD(wParam));
+        return 0;
     case WM_TIMER:
         if (wParam >= kFirstReattachTimer && wParam <= kLastReattachTimer) {
             OnReattachTimer(wParam);

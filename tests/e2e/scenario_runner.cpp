@@ -717,6 +717,9 @@ void Runner::Run(const Words& w)
         for (int i = 1; i <= n; ++i)
             SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK,
                       {x1 + (x2 - x1) * i / n, y1 + (y2 - y1) * i / n});
+        // Wine leaves the X pointer behind injected moves and reads the
+        // cursor back from it, where the hook checks itself after a burst.
+        PlaceXPointer({x2, y2});
     } else if (c == "tray") {
         const std::map<std::string, LPARAM> clicks = {{"up", WM_LBUTTONUP}, {"rup", WM_RBUTTONUP},
                                                       {"down", WM_LBUTTONDOWN}, {"double", WM_LBUTTONDBLCLK},
@@ -782,6 +785,8 @@ void Runner::Run(const Words& w)
             {"back", WTS_CONSOLE_CONNECT}};
         if (w[2] == "workarea")
             SendMessageW(target, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+        else if (w[2] == "resume")
+            SendMessageW(target, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
         else if (w[2] == "display")
             SendMessageW(target, WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
         else if (sessionChanges.count(w[2]) != 0)

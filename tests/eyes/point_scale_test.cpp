@@ -7,24 +7,6 @@
 
 #include "eyes/point_scale.h"
 
-TEST(MapPhysicalToLogical, CarriesPointsBackThroughTheDisplayScale)
-{
-    // Two corners of a window, each logical then physical, as the system
-    // reports them; then a physical point and where it lands.
-    const struct { const char* display; PointPair first, second; ScreenPoint physical, logical; } cases[] = {
-        { "150 %, far away", { { 100, 100 }, { 150, 150 } }, { { 414, 299 }, { 621, 449 } }, { 1500, 900 }, { 1000, 599 } },
-        { "halves round away from zero", { { 0, 0 }, { 0, 0 } }, { { 2, -2 }, { 4, -4 } }, { 3, -3 }, { 2, -2 } },
-        // Both corners on one physical column: that axis is taken as it is.
-        { "unknown x scale", { { 10, 10 }, { 15, 15 } }, { { 10, 50 }, { 15, 75 } }, { 700, 50 }, { 700, 33 } },
-        { "clamped to 32 bits", { { 0, 0 }, { 0, 0 } }, { { 1000, 1000 }, { 1, 1 } }, { INT32_MAX, INT32_MIN }, { INT32_MAX, INT32_MIN } },
-    };
-    for (const auto& c : cases) {
-        const ScreenPoint logical = MapPhysicalToLogical(c.physical, c.first, c.second);
-        EXPECT_TRUE(logical.x == c.logical.x && logical.y == c.logical.y)
-            << c.display << ": got (" << logical.x << ", " << logical.y << ")";
-    }
-}
-
 namespace {
 
 const MonitorSpaces at100{ { 0, 0, 1920, 1080 }, { 0, 0, 1920, 1080 } };
@@ -94,14 +76,17 @@ TEST(ClipToMonitors, KeepsThePiecesThatMonitorsShow)
 // nearest one past the screen's edge; and the other way.
 TEST(PhysicalPointToLogical, GoesThroughTheMonitorThatShowsThePoint)
 {
-    const MonitorSpaces monitors[] = { at100, leftAt200 };
+    // Beside them, a monitor too small to have a scale, which is taken as
+    // it is.
+    const MonitorSpaces monitors[] = { at100, leftAt200, { { 5000, 0, 5000, 0 }, { 5000, 0, 5000, 0 } } };
     const struct { ScreenPoint physical, logical; } cases[] = {
-        { { 713, 300 }, { 713, 300 } }, { { -1001, 301 }, { -500, 151 } }, { { -3900, -20 }, { -1950, -10 } },
-        { { 2000, 500 }, { 2000, 500 } },
+        { { 713, 300 }, { 713, 300 } },     { { -1001, 301 }, { -500, 151 } }, // halves away from zero
+        { { -3900, -20 }, { -1950, -10 } }, { { 2000, 500 }, { 2000, 500 } },   // past the edge: the nearest
+        { { 5003, -7 }, { 5003, -7 } },
     };
     for (const auto& c : cases) {
-        const ScreenPoint logical = PhysicalPointToLogical(c.physical, monitors, 2);
-        const ScreenPoint back = LogicalPointToPhysical(c.logical, monitors, 2);
+        const ScreenPoint logical = PhysicalPointToLogical(c.physical, monitors, 3);
+        const ScreenPoint back = LogicalPointToPhysical(c.logical, monitors, 3);
         EXPECT_TRUE(logical.x == c.logical.x && logical.y == c.logical.y && std::abs(back.x - c.physical.x) <= 1 &&
                     std::abs(back.y - c.physical.y) <= 1)
             << c.physical.x << ", " << c.physical.y << " gives " << logical.x << ", " << logical.y;

@@ -6,7 +6,8 @@
 // with "N+", fails with the error code (8, not enough memory, by default),
 // throws std::bad_alloc, ends the process at once with exit code 99, as a
 // crash or a killed process would, or, with "lose-layer", goes through
-// after the stand-in shell has destroyed its layer, or with "late:MS",
+// after the stand-in shell has destroyed its layer ("orphan-layer": after
+// it made the windows in the layer top-level first), or with "late:MS",
 // goes through and leaves the program's clock that much ahead, as a call
 // that took so long would. A failing call does to the files what the
 // system's own failure does. "Scale:PERCENT" plays a scaled display.
@@ -87,11 +88,12 @@ bool Matches(const Seam& seam, const wchar_t* subject)
     return GetClassInfoExW(GetModuleHandleW(nullptr), seam.text.c_str(), &found) == BOOL(ULONG_PTR(subject));
 }
 
-// The call then meets a shell that rebuilt its desktop at this moment.
-void LoseStandinLayer()
+// The call then meets a shell that rebuilt its desktop at this moment,
+// with or without taking the windows of other programs in it along.
+void LoseStandinLayer(unsigned command)
 {
     SendMessageW(FindWindowW(L"Progman", nullptr), RegisterWindowMessageW(standin_shell::kControlMessageName),
-                 standin_shell::kCommandDestroyLayer, 0);
+                 command, 0);
 }
 
 std::vector<Seam>& Seams()
@@ -124,8 +126,8 @@ bool Hit(const char* call, const wchar_t* subject)
         throw std::bad_alloc();
     if (hit->action == "exit")
         TerminateProcess(GetCurrentProcess(), 99);
-    if (hit->action == "lose-layer") {
-        LoseStandinLayer();
+    if (hit->action == "lose-layer" || hit->action == "orphan-layer") {
+        LoseStandinLayer(hit->action == "lose-layer" ? standin_shell::kCommandDestroyLayer : standin_shell::kCommandOrphanLayer);
         return false;
     }
     if (hit->action == "late") {
@@ -236,11 +238,17 @@ HRESULT WINAPI SeamDwmGetWindowAttribute(HWND window, DWORD attribute, void* val
 }
 
 HOOKPROC g_mouseHook;
+HHOOK g_hook;
 
-LRESULT CALLBACK ScaledMouseHook(int code, WPARAM wParam, LPARAM lParam)
+// The mouse hook's events as Windows gives them: in physical pixels, and
+// the hook dropped at the move "HookTimeout:N" names, as the system drops a
+// hook that kept it waiting, telling no one.
+LRESULT CALLBACK SeamMouseHook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code != HC_ACTION)
         return g_mouseHook(code, wParam, lParam);
+    if (wParam == WM_MOUSEMOVE && Hit("HookTimeout", nullptr) && UnhookWindowsHookEx(g_hook))
+        InterlockedDecrement(&Counts().hooksInPlace);
     MSLLHOOKSTRUCT event = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     event.pt = { ToPhysical(event.pt.x), ToPhysical(event.pt.y) };
     return g_mouseHook(code, wParam, reinterpret_cast<LPARAM>(&event));
@@ -305,12 +313,12 @@ HHOOK WINAPI SeamSetWindowsHookExW(int type, HOOKPROC procedure, HINSTANCE modul
 {
     if (Hit("SetWindowsHookExW", nullptr))
         return nullptr;
-    if (type == WH_MOUSE_LL && ScalePercent() != 100) {
-        g_mouseHook = procedure;
-        procedure = ScaledMouseHook;
-    }
-    HHOOK hook = SetWindowsHookExW(type, procedure, module, thread);
-    if (hook != nullptr && type == WH_MOUSE_LL) {
+    if (type != WH_MOUSE_LL)
+        return SetWindowsHookExW(type, procedure, module, thread);
+    g_mouseHook = procedure;
+    HHOOK hook = SetWindowsHookExW(type, SeamMouseHook, module, thread);
+    if (hook != nullptr) {
+        g_hook = hook;
         InterlockedIncrement(&Counts().hookInstalls);
         InterlockedIncrement(&Counts().hooksInPlace);
     }
@@ -390,4 +398,12 @@ BOOL WINAPI SeamQueryPerformanceCounter(LARGE_INTEGER* counter)
     const BOOL done = QueryPerformanceCounter(counter);
     counter->QuadPart += g_lateMs.load() * frequency.QuadPart / 1000;
     return done;
+}
+
+BOOL WINAPI SeamGetPhysicalCursorPos(LPPOINT point)
+{
+    if (!GetPhysicalCursorPos(point))
+        return FALSE;
+    *point = { ToPhysical(point->x), ToPhysical(point->y) };
+    return TRUE;
 }

@@ -31,7 +31,8 @@
       (a, b, c, d, e))                                                                                            \
     X(HBITMAP, CreateCompatibleBitmap, nullptr, nullptr, (HDC a, int b, int c), (a, b, c))                       \
     X(BOOL, UpdateLayeredWindowIndirect, FALSE, nullptr, (HWND a, const UPDATELAYEREDWINDOWINFO* b), (a, b))     \
-    X(HWND, SetParent, nullptr, nullptr, (HWND a, HWND b), (a, b))
+    X(HWND, SetParent, nullptr, nullptr, (HWND a, HWND b), (a, b))                                              \
+    X(BOOL, ShowWindow, FALSE, nullptr, (HWND a, int b), (a, b))
 
 // Calls about windows, counted while the program draws a frame (see
 // seams.cpp): each one's result type, name, the window it asks about,
@@ -56,8 +57,9 @@
 // the mouse hook's points, the compositor's window bounds and the display
 // mode count physical pixels, and everything else stays in the logical
 // coordinates Wine gives. The compositor as Windows 10 has it, and the
-// monitors of "Monitors:N:WxH[+X+Y]/...". A window list walked counts as a
-// full look. And the program's clock, which "late:MS" on a call puts that
+// monitors of "Monitors:N:WxH[+X+Y]/...". A mouse hook that the system
+// drops, without a word, at its Nth move with "HookTimeout:N". A window
+// list walked counts as a full look. And the program's clock, which "late:MS" on a call puts that
 // much ahead.
 HHOOK WINAPI SeamSetWindowsHookExW(int type, HOOKPROC procedure, HINSTANCE module, DWORD thread);
 BOOL WINAPI SeamUnhookWindowsHookEx(HHOOK hook);
@@ -67,6 +69,7 @@ BOOL WINAPI SeamEnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC proced
 BOOL WINAPI SeamGetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);
 BOOL WINAPI SeamEnumWindows(WNDENUMPROC procedure, LPARAM context);
 BOOL WINAPI SeamQueryPerformanceCounter(LARGE_INTEGER* counter);
+BOOL WINAPI SeamGetPhysicalCursorPos(LPPOINT point);
 LRESULT WINAPI SeamDispatchMessageW(const MSG* message);
 
 #define TAVREL_DECLARE_COUNTED(type, call, window, conversion, parameters, arguments) type WINAPI Seam##call parameters;
@@ -94,6 +97,8 @@ TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
 #define CreateCompatibleBitmap SeamCreateCompatibleBitmap
 #define UpdateLayeredWindowIndirect SeamUpdateLayeredWindowIndirect
 #define SetParent SeamSetParent
+#define ShowWindow SeamShowWindow
+#define GetPhysicalCursorPos SeamGetPhysicalCursorPos
 #define GetProcAddress SeamGetProcAddress
 #define EnumDisplaySettingsW SeamEnumDisplaySettingsW
 #define QueryPerformanceCounter SeamQueryPerformanceCounter
