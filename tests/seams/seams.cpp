@@ -254,16 +254,18 @@ LRESULT CALLBACK SeamMouseHook(int code, WPARAM wParam, LPARAM lParam)
     return g_mouseHook(code, wParam, reinterpret_cast<LPARAM>(&event));
 }
 
-// The monitors that "Monitors:N:WxH[+X+Y]/..." plays to the Nth reading of
-// the list (or the readings N-M, N+), in logical coordinates; each one's
-// handle and device name are made up.
+// The monitors that "Monitors:N:WxH[+X+Y]/..." plays from the Nth reading
+// of the list by the thread that read it first, the GUI thread (or the
+// readings N-M, N+), in logical coordinates; each one's handle and device
+// name are made up.
 constexpr ULONG_PTR kPlayedMonitor = 0x7E570000;
 constexpr wchar_t kPlayedDevice[] = L"\\\\.\\TAVRELSEAM";
 
 std::vector<RECT> PlayedMonitors(bool newReading)
 {
     static int readings = 0;
-    readings += newReading ? 1 : 0;
+    static const DWORD reader = GetCurrentThreadId();
+    readings += newReading && GetCurrentThreadId() == reader ? 1 : 0;
     std::vector<RECT> played;
     for (const Seam& seam : Seams()) {
         if (seam.call != "Monitors" || readings < seam.first || readings > seam.last)
