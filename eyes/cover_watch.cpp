@@ -47,11 +47,10 @@ struct WatchHooks {
 };
 
 // Runs on the watch thread for each event it listens to. Events about
-// anything but a whole window, carets and cursors above all, and about
-// windows that do not cover the eyes are dropped at once; so is all but a
-// restack of the desktop's windows, which may have sent a cover below the
-// eyes. What is left asks for one look a moment later, however many more
-// come.
+// anything but a whole window (carets and cursors above all), and about
+// windows that do not cover the eyes, are dropped at once; a restack of the
+// desktop's windows is kept, for it may have sent a cover below the eyes.
+// What is kept asks for one look a moment later, however many more come.
 void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD)
 {
     static const HWND desktop = GetDesktopWindow();

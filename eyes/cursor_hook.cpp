@@ -57,7 +57,8 @@ void WakeGuiThread()
 // before the system keeps the cursor on the screen and inside the
 // rectangle a program may confine it to (which the system gives in the
 // program's logical coordinates), so the point is clipped to that, in
-// physical pixels through the monitors' scales.
+// physical pixels through the monitors' scales. Only a point the cursor is
+// not at needs this.
 POINT ReachablePoint(POINT point)
 {
     RECT clip{};
@@ -85,8 +86,11 @@ bool CheckHookAfterBurst()
     POINT cursor{};
     if (!GetPhysicalCursorPos(&cursor))
         return true;
-    const POINT last = ReachablePoint(UnpackPoint(g_app.latestHookPoint.load()));
-    if (std::abs(cursor.x - last.x) <= kHookTolerance && std::abs(cursor.y - last.y) <= kHookTolerance)
+    auto atCursor = [&](POINT point) {
+        return std::abs(cursor.x - point.x) <= kHookTolerance && std::abs(cursor.y - point.y) <= kHookTolerance;
+    };
+    const POINT last = UnpackPoint(g_app.latestHookPoint.load());
+    if (atCursor(last) || atCursor(ReachablePoint(last)))
         return true;
     g_app.latestHookPoint.store(PackPoint(cursor));
     HHOOK fresh = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, g_app.hInstance, 0);
