@@ -79,19 +79,37 @@ void Report(const char* format, ...)
     std::fflush(stdout);
 }
 
-// Injected absolute moves along a path over the eyes, each timed until
-// GetCursorPos reports it: the median of five rounds of 400 moves each.
+// The kth point of a path over the eyes, and an injected move there,
+// waited for until GetCursorPos reports it.
+POINT PathPoint(int k)
+{
+    return {200 + (k * 37) % 900, 150 + (k * 53) % 700};
+}
+
+void MoveAlongPath(int k)
+{
+    const POINT at = PathPoint(k);
+    ws::SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, at);
+    while (ws::CursorPos().x != at.x || ws::CursorPos().y != at.y)
+        SwitchToThread();
+}
+
+// After a burst the X pointer is put where the last move went: Wine reads
+// the cursor back from it, and the program's hook checks itself against
+// that place half a second after the burst.
+void EndBurstAt(int k)
+{
+    ws::PlaceXPointer(PathPoint(k));
+}
+
+// Injected absolute moves along the path, each timed until GetCursorPos
+// reports it: the median of five rounds of 400 moves each.
 double MoveCost()
 {
     std::vector<double> rounds;
     for (int round = 0; round < 5; ++round) {
-        rounds.push_back(Median(400, [&](int j) {
-            const int k = j + 5 + round * 400;
-            const POINT at = {200 + (k * 37) % 900, 150 + (k * 53) % 700};
-            ws::SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, at);
-            while (ws::CursorPos().x != at.x || ws::CursorPos().y != at.y)
-                SwitchToThread();
-        }));
+        rounds.push_back(Median(400, [&](int j) { MoveAlongPath(j + 5 + round * 400); }));
+        EndBurstAt(399 + 5 + round * 400);
     }
     std::sort(rounds.begin(), rounds.end());
     return rounds[2];
@@ -103,12 +121,9 @@ double MoveCost()
 double ProgramTime(const std::wstring& exe)
 {
     const double before = ws::ProcessorTimeAtRest(exe);
-    for (int k = 0; k < 10000; ++k) {
-        const POINT at = {200 + (k * 37) % 900, 150 + (k * 53) % 700};
-        ws::SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, at);
-        while (ws::CursorPos().x != at.x || ws::CursorPos().y != at.y)
-            SwitchToThread();
-    }
+    for (int k = 0; k < 10000; ++k)
+        MoveAlongPath(k);
+    EndBurstAt(9999);
     return (ws::ProcessorTimeAtRest(exe) - before) / 1e6;
 }
 
