@@ -277,13 +277,14 @@ RECT ScreenClientRect()
     return {0, 0, ScreenWidth(), DesktopHeight()};
 }
 
-// Lays the classic desktop's stack anew, from the top: the icon layer, the
-// wallpaper layer, "Progman". Under Wine, attaching another program's
-// window to the layer, or that program's end, can move the layer (and so
-// the stack around it) without asking, even above the icon layer.
+// Lays the classic desktop's stack anew below the icon layer: the wallpaper
+// layer, then "Progman". Under Wine, attaching another program's window to
+// the layer, or that program's end, can move the layer (and so the stack
+// around it) without asking, even above the icon layer. The icon layer
+// stays where it is: lifting it to the top would put the desktop above the
+// other programs' windows, which the shell never does.
 void LayClassicStack(HWND layer)
 {
-    PlaceWindow(g_shell.iconLayer, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     PlaceWindow(layer, g_shell.iconLayer, g_shell.screen.left, g_shell.screen.top, ScreenWidth(), DesktopHeight(), 0);
     PlaceWindow(g_shell.progman, layer, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
