@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/machine.sh"
-if win32_runs; then
+if win32_wine_runs; then
   build=win32
   heading="32-bit build (build/win32/bin)"
 else

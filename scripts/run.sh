@@ -13,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/machine.sh"
 # The 32-bit program is the main product; where this machine cannot run it,
 # the 64-bit one shows the same.
-if win32_runs; then
+if win32_wine_runs; then
   build=win32
   echo "Running the 32-bit tavrel.exe (build/win32/bin)."
 else

@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/machine.sh"
 build=win64
-if win32_runs; then
+if win32_wine_runs; then
   build=win32
 fi
 echo "Soak of the $build build"

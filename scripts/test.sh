@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # `make test`: builds everything, then checks which way the includes point,
 # runs the native tests, a short pass of the fuzz targets and the Windows tests of each build that this machine can
-# run under Wine. The first and the last line say which builds are tested
-# and which cannot be, and why.
+# run under Wine. The first line after the build and the last line say
+# which builds are tested and which cannot be, and why.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/machine.sh"
@@ -19,9 +19,11 @@ if [ "${1:-}" = --wine ]; then
   exit $status
 fi
 
+make --no-print-directory build || { echo "Tested: nothing, since the build failed."; exit 1; }
+
 builds=(win64)
 skipped=""
-if win32_runs; then
+if win32_wine_runs; then
   builds=(win64 win32)
 else
   skipped="; the 32-bit build (win32) is built but not tested: $win32_reason"
@@ -29,7 +31,6 @@ fi
 plan="native tests, fuzz targets and the Windows tests of the 64-bit build (win64) under 64-bit Wine"
 [ ${#builds[@]} -eq 2 ] && plan="$plan and of the 32-bit build (win32) under 32-bit Wine"
 echo "Testing: $plan$skipped."
-scripts/ensure-deps.sh && make --no-print-directory build || { echo "Tested: nothing, since the build failed."; exit 1; }
 
 status=0
 echo "== Includes"
