@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "app/report_error.h"
+#include "app/settings_store.h"
 
 namespace {
 
@@ -44,232 +45,151 @@ bool BuildSettingsPath()
     return true;
 }
 
-std::wstring TemporaryPath()
+// The two files' paths and the file open for writing, for the calls below.
+struct StoreFiles {
+    std::wstring paths[2];
+    HANDLE writing;
+};
+
+const wchar_t* PathOf(void* context, StoreFile file)
 {
-    return FileBeside(g_app.settingsPath, kSettingsTempFileName);
+    return static_cast<StoreFiles*>(context)->paths[int(file)].c_str();
 }
 
-// Writes the 32 bytes into a file, opened with the given disposition, and
-// through to the disk. Returns the system error code, or 0 when the file is
-// complete; created tells whether the file could be opened at all.
-DWORD WriteRecordFile(const wchar_t* path, DWORD disposition, const uint8_t (&bytes)[kSettingsFileSize], bool& created)
+uint32_t ReadFileStart(void* context, StoreFile file, uint8_t (&bytes)[kSettingsFileSize], uint32_t& count,
+                       uint64_t& length)
 {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    created = file != INVALID_HANDLE_VALUE;
-    if (!created)
+    HANDLE handle = CreateFileW(PathOf(context, file), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
-    DWORD written = 0;
     DWORD error = ERROR_SUCCESS;
-    if (!WriteFile(file, bytes, kSettingsFileSize, &written, nullptr))
+    DWORD got = 0;
+    if (!ReadFile(handle, bytes, kSettingsFileSize, &got, nullptr))
         error = GetLastError();
-    else if (written != kSettingsFileSize)
-        error = ERROR_WRITE_FAULT;
-    else if (!FlushFileBuffers(file))
-        error = GetLastError();
-    CloseHandle(file);
+    count = got;
+    LARGE_INTEGER size{};
+    length = GetFileSizeEx(handle, &size) ? uint64_t(size.QuadPart) : 0;
+    CloseHandle(handle);
     return error;
 }
 
-// Reads the first 32 bytes of a record file. Returns the system error code,
-// or 0; count tells how many bytes came, and size how long the file is.
-DWORD ReadRecordFile(const wchar_t* path, uint8_t (&bytes)[kSettingsFileSize], DWORD& count, DWORD& size)
+uint32_t ProbeWrite(void* context, StoreFile file)
 {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    HANDLE handle = CreateFileW(PathOf(context, file), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
-    DWORD error = ERROR_SUCCESS;
-    if (!ReadFile(file, bytes, kSettingsFileSize, &count, nullptr))
-        error = GetLastError();
-    size = GetFileSize(file, nullptr);
-    CloseHandle(file);
-    return error;
-}
-
-// The new file may only take the place of the old one where the old one
-// could have been overwritten in place: a read-only "tavrel.dat", or one that
-// another process holds open, refuses the save as it always did. Renaming
-// over a file would otherwise succeed on some file systems in both cases.
-DWORD CheckSettingsFileWritable()
-{
-    HANDLE file = CreateFileW(g_app.settingsPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
-    }
-    CloseHandle(file);
+    CloseHandle(handle);
     return ERROR_SUCCESS;
 }
 
-// Puts the complete temporary file in the place of "tavrel.dat". An
-// existing file is replaced so that it keeps its own attributes and access
-// rights; a missing one is simply the renamed temporary file.
-//
-// Some failures of the replace have already taken the old file away: with
-// ERROR_UNABLE_TO_MOVE_REPLACEMENT it is gone, with
-// ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 it lives on under a name of the
-// system's choosing, and the new record still has its temporary name in
-// both cases. Those two codes are taken at their word, whatever a look at
-// the name would say: a name still waiting to be deleted, for one, answers
-// "access denied", not "not found". After any other code, a "tavrel.dat"
-// that is no longer there is taken as such too. The new record is then
-// moved into its place, and when even that fails, the temporary file is
-// kept, the only copy of the settings there is, and tempKept says so.
-DWORD ReplaceSettingsFile(const std::wstring& tempPath, bool& tempKept)
+uint32_t OpenForWriting(void* context, StoreFile file, WriteMode mode)
 {
-    tempKept = false;
-    DWORD error = CheckSettingsFileWritable();
-    if (error != ERROR_SUCCESS)
-        return error;
-    if (ReplaceFileW(g_app.settingsPath, tempPath.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr))
-        return ERROR_SUCCESS;
-    error = GetLastError();
-    const bool targetGone = error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
-                            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ||
-                            (GetFileAttributesW(g_app.settingsPath) == INVALID_FILE_ATTRIBUTES &&
-                             GetLastError() == ERROR_FILE_NOT_FOUND);
-    if (!targetGone)
-        return error;
-    if (MoveFileExW(tempPath.c_str(), g_app.settingsPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return ERROR_SUCCESS;
-    error = GetLastError();
-    tempKept = true;
-    return error;
+    HANDLE handle = CreateFileW(PathOf(context, file), GENERIC_WRITE, 0, nullptr,
+                                mode == WriteMode::Emptied ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    static_cast<StoreFiles*>(context)->writing = handle;
+    return ERROR_SUCCESS;
 }
 
-// With "tavrel.dat" missing, a complete temporary file (32 bytes with a
-// valid tag) is the record of a save whose replace took the old file away
-// and could not put the new one in its place: the last settings on disk.
-// Returns whether there is one, with its settings, after trying to make it
-// "tavrel.dat"; inPlace tells whether that worked. Anything less is left
-// alone, and gives settings nothing but, at most, the defaults.
-bool TakeLeftoverSave(const std::wstring& tempPath, Settings& settings, bool& inPlace)
+HANDLE Writing(void* context)
 {
-    inPlace = false;
-    uint8_t bytes[kSettingsFileSize] = {};
-    DWORD count = 0, size = 0;
-    if (ReadRecordFile(tempPath.c_str(), bytes, count, size) != ERROR_SUCCESS || size != kSettingsFileSize ||
-        !DecodeSettings(bytes, count, settings))
-        return false;
-    inPlace = MoveFileExW(tempPath.c_str(), g_app.settingsPath, MOVEFILE_WRITE_THROUGH) != FALSE;
-    return true;
+    return static_cast<StoreFiles*>(context)->writing;
 }
 
-// A start without "tavrel.dat" takes the settings of a leftover save, or
-// else the defaults.
-void LoadLeftoverSave()
+uint32_t WriteBytes(void* context, const uint8_t (&bytes)[kSettingsFileSize])
 {
-    ApplyDefaultSettings(g_app.settings);
-    bool inPlace = false;
-    TakeLeftoverSave(TemporaryPath(), g_app.settings, inPlace);
+    DWORD written = 0;
+    if (!WriteFile(Writing(context), bytes, kSettingsFileSize, &written, nullptr))
+        return GetLastError();
+    return written == kSettingsFileSize ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
-// Whether the temporary file holds a leftover save that a start would take
-// and that still cannot be made "tavrel.dat": then it is the only complete
-// record on disk, and a save must leave it as it is. Any failure to open
-// "tavrel.dat", not only "not found", lets the temporary file be looked at:
-// a name that is still there after all only makes the save that follows
-// fail before it has written anything.
-bool LeftoverSaveStuck(const std::wstring& tempPath)
+uint32_t Flush(void* context)
 {
-    uint8_t bytes[kSettingsFileSize] = {};
-    DWORD count = 0, size = 0;
-    if (ReadRecordFile(g_app.settingsPath, bytes, count, size) == ERROR_SUCCESS)
-        return false;
-    Settings leftover{};
-    bool inPlace = false;
-    return TakeLeftoverSave(tempPath, leftover, inPlace) && !inPlace;
+    return FlushFileBuffers(Writing(context)) ? ERROR_SUCCESS : GetLastError();
 }
 
-// Writes the new record as "tavrel.dat" itself while a stuck leftover save
-// in the temporary file is the only complete record on disk. The name is
-// free, so a failed write loses nothing there; the file this write created
-// and could not finish is removed again, or the next start would take it
-// over the leftover save. The temporary file goes only once "tavrel.dat" is
-// complete. Returns the system error code, or 0.
-DWORD WriteBesideLeftoverSave(const std::wstring& tempPath, const uint8_t (&bytes)[kSettingsFileSize])
+// The file pointer stands right after the 32 bytes just written.
+uint32_t SetEnd(void* context)
 {
-    bool created = false;
-    const DWORD error = WriteRecordFile(g_app.settingsPath, CREATE_NEW, bytes, created);
-    if (error == ERROR_SUCCESS)
-        DeleteFileW(tempPath.c_str());
-    else if (created)
-        DeleteFileW(g_app.settingsPath);
-    return error;
+    return SetEndOfFile(Writing(context)) ? ERROR_SUCCESS : GetLastError();
 }
 
-// Writes the new record to the temporary file and puts that in the place of
-// "tavrel.dat"; where the folder takes no new file, writes "tavrel.dat" in
-// place. The temporary file is removed on every failure but the one that
-// tempKept tells of. Returns the system error code, or 0.
-DWORD WriteThroughTemporaryFile(const std::wstring& tempPath, const uint8_t (&bytes)[kSettingsFileSize],
-                                bool& tempKept)
+void Close(void* context)
 {
-    bool created = false;
-    DWORD error = WriteRecordFile(tempPath.c_str(), CREATE_ALWAYS, bytes, created);
-    if (!created)
-        return WriteRecordFile(g_app.settingsPath, CREATE_ALWAYS, bytes, created);
-    if (error == ERROR_SUCCESS)
-        error = ReplaceSettingsFile(tempPath, tempKept);
-    if (error != ERROR_SUCCESS && !tempKept)
-        DeleteFileW(tempPath.c_str());
-    return error;
+    if (Writing(context) == INVALID_HANDLE_VALUE)
+        return;
+    CloseHandle(Writing(context));
+    static_cast<StoreFiles*>(context)->writing = INVALID_HANDLE_VALUE;
+}
+
+uint32_t Replace(void* context)
+{
+    return ReplaceFileW(PathOf(context, StoreFile::Record), PathOf(context, StoreFile::Temporary), nullptr,
+                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+               ? ERROR_SUCCESS
+               : GetLastError();
+}
+
+uint32_t Move(void* context)
+{
+    return MoveFileExW(PathOf(context, StoreFile::Temporary), PathOf(context, StoreFile::Record),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? ERROR_SUCCESS
+               : GetLastError();
+}
+
+uint32_t Remove(void* context, StoreFile file)
+{
+    return DeleteFileW(PathOf(context, file)) ? ERROR_SUCCESS : GetLastError();
+}
+
+// The real calls, on the files beside the executable.
+FileCalls RealCalls(StoreFiles& files)
+{
+    files.paths[int(StoreFile::Record)] = g_app.settingsPath;
+    files.paths[int(StoreFile::Temporary)] = FileBeside(g_app.settingsPath, kSettingsTempFileName);
+    files.writing = INVALID_HANDLE_VALUE;
+    return { &files, ReadFileStart, ProbeWrite, OpenForWriting, WriteBytes, Flush, SetEnd, Close, Replace, Move,
+             Remove };
 }
 
 } // namespace
 
 // Builds the path of "tavrel.dat" beside the executable and reads the
-// settings from it. A missing file gives the defaults and creates nothing,
-// unless a save left the only copy of its record in the temporary file; a
-// short file or a wrong tag gives the defaults silently. Any other failure
-// to open or read is reported, and start-up then stops.
+// settings from it (see app/settings_store.cpp for what a start takes).
+// A failure to read it, but for a missing file, is reported, and start-up
+// then stops.
 bool LoadSettings()
 {
     if (!BuildSettingsPath())
         return false;
-    uint8_t bytes[kSettingsFileSize] = {};
-    DWORD count = 0, size = 0;
-    const DWORD error = ReadRecordFile(g_app.settingsPath, bytes, count, size);
-    if (error == ERROR_FILE_NOT_FOUND) {
-        LoadLeftoverSave();
-        return true;
-    }
+    StoreFiles files;
+    const DWORD error = LoadSettingsFile(RealCalls(files), g_app.settings);
     if (error != ERROR_SUCCESS) {
         ReportError(nullptr, kMsgSettingsRead, error);
         return false;
     }
-    // Beside a "tavrel.dat" that exists, a temporary file is what a save cut
-    // short by a crash or a power failure left behind; "tavrel.dat" itself
-    // is whole.
-    DeleteFileW(TemporaryPath().c_str());
-    DecodeSettings(bytes, count, g_app.settings);
     return true;
 }
 
-// Writes the 32 bytes of the settings. They go to a temporary file in the
-// same folder first, which then replaces "tavrel.dat" in one step, so that a
-// failed or interrupted save leaves the old file whole instead of truncated.
-// Where the folder takes no new file, the record is written in place, as
-// the only way left. The temporary file is removed on every failure but
-// one: when it has become the only copy of the settings, it stays for the
-// next start, and the report says so. Such a record is given up only for a
-// newer complete one: the next save first makes it "tavrel.dat", as a start
-// would, and where that still fails, writes "tavrel.dat" beside it. A failed
-// write there keeps the older settings on disk but not the new ones, so it
-// is reported as a plain write error. The settings stay in force in memory
-// whatever happens; a failure is reported, owned by the given window.
+// Writes the 32 bytes of the settings (see app/settings_store.cpp for how a
+// save keeps a complete record on the disk at every step). The settings
+// stay in force in memory whatever happens; a failure is reported, owned by
+// the given window, and says so when the new record was left in the
+// temporary file for the next start.
 bool SaveSettings(HWND owner)
 {
     g_app.settings.tag = kSettingsTag;
     uint8_t bytes[kSettingsFileSize];
     EncodeSettings(g_app.settings, bytes);
-
-    const std::wstring tempPath = TemporaryPath();
+    StoreFiles files;
     bool tempKept = false;
-    const DWORD error = LeftoverSaveStuck(tempPath) ? WriteBesideLeftoverSave(tempPath, bytes)
-                                                    : WriteThroughTemporaryFile(tempPath, bytes, tempKept);
+    const DWORD error = SaveSettingsFile(RealCalls(files), bytes, tempKept);
     if (error != ERROR_SUCCESS) {
         ReportError(owner, tempKept ? kMsgSettingsKeptInTemp : kMsgSettingsWrite, error);
         return false;

@@ -17,7 +17,6 @@
     X(BOOL, ReplaceFileW, FALSE, a, (LPCWSTR a, LPCWSTR b, LPCWSTR c, DWORD d, LPVOID e, LPVOID f),              \
       (a, b, c, d, e, f))                                                                                         \
     X(BOOL, DeleteFileW, FALSE, a, (LPCWSTR a), (a))                                                             \
-    X(DWORD, GetFileAttributesW, INVALID_FILE_ATTRIBUTES, a, (LPCWSTR a), (a))                                   \
     X(HWND, CreateWindowExW, nullptr, b,                                                                         \
       (DWORD a, LPCWSTR b, LPCWSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l), \
       (a, b, c, d, e, f, g, h, i, j, k, l))                                                                       \
@@ -84,7 +83,6 @@ TAVREL_SEAM_CALLS(TAVREL_DECLARE_SEAM)
 #define FlushFileBuffers SeamFlushFileBuffers
 #define ReplaceFileW SeamReplaceFileW
 #define DeleteFileW SeamDeleteFileW
-#define GetFileAttributesW SeamGetFileAttributesW
 #define CreateWindowExW SeamCreateWindowExW
 #define CreateDIBSection SeamCreateDIBSection
 #define ChooseColorW SeamChooseColorW
