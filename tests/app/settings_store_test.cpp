@@ -1,0 +1,375 @@
+// Every failure, kill and power loss a save or a start can meet, explored
+// against a folder kept in memory, in the manner of SQLite's crash tests:
+// one, two or three saves with a start before, between and after them; any
+// call may fail with an error it really returns, at most twice a sequence;
+// and the process may die, or the power go, before any call. Then a start,
+// run clean, must load what the user last saved.
+//
+// The folder: a write reaches the file at once but the disk only at a
+// flush, so a power loss takes back what was not flushed. Names (a create,
+// an emptying, a rename, a delete, a new end) are journaled and hold at
+// once. The 32 bytes of a record lie in the first sector, which a disk
+// writes whole, and a write over bytes the file already has cannot run out
+// of room, so a failed write changes nothing there; only a write that
+// grows a file can stop halfway, as a full disk stops it, and leave it
+// short.
+#include "app/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kDenied = 5, kSharing = 32, kLocked = 33, kDiskFull = 112, kUnremovable = 1175, kMapped = 1224;
+
+enum Kind { Read, Probe, Open, Write, Flush, SetEnd, Replace, Move, Remove, kKinds };
+const char* const kCallNames[kKinds] = { "ReadFile", "the probe of", "CreateFileW", "WriteFile", "FlushFileBuffers",
+                                         "SetEndOfFile", "ReplaceFileW", "MoveFileExW", "DeleteFileW" };
+// The errors each call can meet, besides those the folder itself gives.
+const std::vector<uint32_t> kErrors[kKinds] = {
+    { kDenied, kSharing }, { kDenied, kSharing }, { kDenied, kSharing, kDiskFull }, { kLocked, kDiskFull },
+    { kFileWriteFault }, { kMapped }, { kUnremovable, kFileReplacedGone, kFileReplacedRenamed, kDenied, kSharing },
+    { kDenied, kSharing }, { kDenied, kSharing },
+};
+const char* const kFileNames[] = { "tavrel.dat", "tavrel.tmp" };
+
+// A name in the folder. Its bytes are those of record `id` (-1: bytes that
+// are no record, or a mix of two) cut or padded to its size; the durable
+// pair is what the disk holds.
+struct File {
+    bool present, folder, readOnly, deletePending;
+    int id, size, durableId, durableSize;
+};
+constexpr File kNone{ false, false, false, false, -1, 0, -1, 0 }, kFolder{ true, true, false, false, -1, 0, -1, 0 },
+               kPending{ true, false, false, true, -1, 0, -1, 0 };
+constexpr File Holding(int id, int size = 32, bool readOnly = false)
+{
+    return { true, false, readOnly, false, id, size, id, size };
+}
+constexpr int kDefaults = 15; // the bit of the defaults among accepted records
+
+// The record of save n (0 is the one on disk at the beginning, 9 an older
+// leftover): every field differs from every other save's.
+Settings Record(int n)
+{
+    return { kSettingsTag, n, 3 * n, 100 + n, 50 + n, 0x010101u * n, 0x020202u * n, 0x030303u * n };
+}
+
+struct Start {
+    const char* name;
+    File record, temporary;
+    unsigned accepted; // bit n: record n may be loaded
+};
+const Start kStarts[] = {
+    { "an empty folder", kNone, kNone, 1u << kDefaults },
+    { "a record", Holding(0), kNone, 1 },
+    { "a record longer than 32 bytes", Holding(0, 40), kNone, 1 },
+    { "a record beside an older leftover", Holding(0), Holding(9), 1 | 1 << 9 },
+    { "a kept record alone", kNone, Holding(0), 1 },
+    { "a kept record beside a short file", Holding(-1, 10), Holding(0), 1 },
+    { "a kept record beside a wrongly tagged file", Holding(-1, 32), Holding(0), 1 },
+    { "a short file", Holding(-1, 10), kNone, 1u << kDefaults },
+    { "a read-only record", Holding(0, 32, true), kNone, 1 },
+    { "a record and a folder named tavrel.tmp", Holding(0), kFolder, 1 },
+    { "a record and a read-only leftover", Holding(0), Holding(9, 32, true), 1 | 1 << 9 },
+    { "a record and a tavrel.tmp waiting to be deleted", Holding(0), kPending, 1 },
+};
+
+// The faults of one sequence: up to two failed calls, then perhaps the end
+// of the process, or of the power, before a call.
+struct Plan {
+    int failAt[2] = { -1, -1 };
+    uint32_t code[2] = {};
+    int failures = 0;
+    int endAt = -1;
+    bool powerLoss = false;
+};
+
+struct Run {
+    File files[2];
+    int writing = -1;
+    const Plan* plan = nullptr;
+    std::vector<Kind> kinds;
+    bool dead = false;
+    unsigned accepted = 0;
+    std::string steps, lost;
+};
+
+// Whether a name a start looks at holds a complete record among these, as
+// the files stand or, durable, as the disk has them.
+bool Holds(const Run& run, bool durable, unsigned records)
+{
+    for (int i = 0; i < 2; ++i) {
+        const File& f = run.files[i];
+        const int id = durable ? f.durableId : f.id, size = durable ? f.durableSize : f.size;
+        if (f.present && !f.folder && id >= 0 && (size == 32 || (i == 0 && size > 32)) && (records >> id & 1))
+            return true;
+    }
+    return false;
+}
+
+// Every call begins here: it is counted, and fails or ends the process as
+// the plan says. Returns the planned error, or 0 to let the call go on.
+uint32_t Enter(Run& run, Kind kind, int file)
+{
+    if (run.dead)
+        return kDenied;
+    const int index = int(run.kinds.size());
+    run.kinds.push_back(kind);
+    const bool ends = index == run.plan->endAt;
+    const int fault = run.plan->failAt[0] == index ? 0 : run.plan->failAt[1] == index ? 1 : -1;
+    if (!ends && fault < 0)
+        return kFileOk;
+    run.steps += std::string(", ") + (!ends ? "" : run.plan->powerLoss ? "power lost before " : "killed before ") +
+                 kCallNames[kind] + " " + kFileNames[file] +
+                 (ends ? "" : " fails " + std::to_string(run.plan->code[fault]));
+    if (!ends)
+        return run.plan->code[fault];
+    run.dead = true;
+    for (File& f : run.files) {
+        if (run.plan->powerLoss)
+            f.id = f.durableId, f.size = f.durableSize;
+    }
+    return kDenied;
+}
+
+// After each call that changed the folder, the last complete record must
+// still be there, in the files and on the disk.
+uint32_t Leave(Run& run, Kind kind, int file, uint32_t error)
+{
+    if (!run.dead && !(run.accepted >> kDefaults & 1) && run.lost.empty() &&
+        (!Holds(run, false, run.accepted) || !Holds(run, true, run.accepted)))
+        run.lost = std::string(kCallNames[kind]) + " " + kFileNames[file] + " lost the last complete record";
+    return error;
+}
+
+Run& Of(void* context) { return *static_cast<Run*>(context); }
+
+// What the folder itself answers: a missing name, or one that is no plain
+// file, refuses to be opened, as Windows refuses it.
+uint32_t Refused(const File& f, bool writing)
+{
+    return !f.present ? kFileNotFound : f.folder || f.deletePending || (writing && f.readOnly) ? kDenied : kFileOk;
+}
+
+uint32_t ModelRead(void* c, StoreFile which, uint8_t (&bytes)[kSettingsFileSize], uint32_t& count, uint64_t& length)
+{
+    const File& f = Of(c).files[int(which)];
+    uint32_t error = Enter(Of(c), Read, int(which));
+    if (error == kFileOk && (error = Refused(f, false)) == kFileOk) {
+        EncodeSettings(Record(f.id < 0 ? 0 : f.id), bytes);
+        bytes[0] ^= f.id < 0 ? 0xFF : 0;
+        count = f.size < 32 ? f.size : 32;
+        length = uint64_t(f.size);
+    }
+    return error;
+}
+
+uint32_t ModelProbe(void* c, StoreFile which)
+{
+    const uint32_t error = Enter(Of(c), Probe, int(which));
+    return error != kFileOk ? error : Refused(Of(c).files[int(which)], true);
+}
+
+uint32_t ModelOpen(void* c, StoreFile which, WriteMode mode)
+{
+    Run& run = Of(c);
+    File& f = run.files[int(which)];
+    uint32_t error = Enter(run, Open, int(which));
+    if (error == kFileOk && f.present)
+        error = Refused(f, true);
+    if (error != kFileOk)
+        return error;
+    if (!f.present || mode == WriteMode::Emptied)
+        f = Holding(-1, 0);
+    run.writing = int(which);
+    return Leave(run, Open, int(which), kFileOk);
+}
+
+uint32_t ModelWrite(void* c, const uint8_t (&bytes)[kSettingsFileSize])
+{
+    Run& run = Of(c);
+    File& f = run.files[run.writing];
+    const uint32_t error = Enter(run, Write, run.writing);
+    if (error == kFileOk)
+        f.id = bytes[4], f.size = f.size < 32 ? 32 : f.size; // the low byte of x is the record's number
+    else if (!run.dead && f.size < 32)
+        f.id = -1, f.size = 16 > f.size ? 16 : f.size;
+    return Leave(run, Write, run.writing, error);
+}
+
+uint32_t ModelFlush(void* c)
+{
+    File& f = Of(c).files[Of(c).writing];
+    const uint32_t error = Enter(Of(c), Flush, Of(c).writing);
+    if (error == kFileOk)
+        f.durableId = f.id, f.durableSize = f.size;
+    return error;
+}
+
+uint32_t ModelSetEnd(void* c)
+{
+    File& f = Of(c).files[Of(c).writing];
+    const uint32_t error = Enter(Of(c), SetEnd, Of(c).writing);
+    if (error == kFileOk)
+        f.size = f.durableSize = 32;
+    return Leave(Of(c), SetEnd, Of(c).writing, error);
+}
+
+void ModelClose(void* c) { Of(c).writing = -1; }
+
+// A replace that fails with 1176 or 1177 has taken the old record away
+// already, as the Wine seams play it too.
+uint32_t ModelReplace(void* c)
+{
+    File(&f)[2] = Of(c).files;
+    uint32_t error = Enter(Of(c), Replace, 0);
+    if (error == kFileReplacedGone || error == kFileReplacedRenamed)
+        f[0].present = false;
+    if (error == kFileOk && (error = Refused(f[1], false)) == kFileOk)
+        error = f[0].readOnly ? kUnremovable : Refused(f[0], true);
+    if (error == kFileOk)
+        f[0] = f[1], f[1] = kNone;
+    return Leave(Of(c), Replace, 0, error);
+}
+
+uint32_t ModelMove(void* c)
+{
+    File(&f)[2] = Of(c).files;
+    uint32_t error = Enter(Of(c), Move, 1);
+    if (error == kFileOk && (error = Refused(f[1], false)) == kFileOk && f[0].present)
+        error = Refused(f[0], true);
+    if (error == kFileOk)
+        f[0] = f[1], f[1] = kNone;
+    return Leave(Of(c), Move, 1, error);
+}
+
+uint32_t ModelRemove(void* c, StoreFile which)
+{
+    File& f = Of(c).files[int(which)];
+    uint32_t error = Enter(Of(c), Remove, int(which));
+    if (error == kFileOk && (error = Refused(f, true)) == kFileOk)
+        f = kNone;
+    return Leave(Of(c), Remove, int(which), error);
+}
+
+// Which record these settings are, kDefaults for the defaults, -1 for
+// a torn one.
+int Which(const Settings& s)
+{
+    Settings defaults{};
+    ApplyDefaultSettings(defaults);
+    auto same = [&](const Settings& r) { return std::memcmp(&s.x, &r.x, sizeof s - sizeof s.tag) == 0; };
+    return same(defaults) ? kDefaults : s.x >= 0 && s.x < kDefaults && same(Record(s.x)) ? s.x : -1;
+}
+
+struct Outcome {
+    std::vector<Kind> kinds;
+    std::string failure;
+};
+
+// Runs the saves from one start under one plan, then twice the start that
+// checks them, and tells what went wrong, with the steps that led there.
+Outcome RunSequence(const Start& start, int saves, const Plan& plan)
+{
+    Run run{ { start.record, start.temporary }, -1, &plan, {}, false, start.accepted,
+             std::string("from ") + start.name + ": start", "" };
+    run.kinds.reserve(64);
+    const FileCalls calls{ &run, ModelRead, ModelProbe, ModelOpen, ModelWrite, ModelFlush, ModelSetEnd, ModelClose,
+                           ModelReplace, ModelMove, ModelRemove };
+    Settings settings{};
+    LoadSettingsFile(calls, settings);
+    for (int n = 1; n <= saves && !run.dead; ++n) {
+        if (n > 1) {
+            run.steps += "; start";
+            LoadSettingsFile(calls, settings);
+        }
+        run.steps += "; save " + std::to_string(n);
+        uint8_t bytes[kSettingsFileSize];
+        EncodeSettings(Record(n), bytes);
+        bool kept = false;
+        run.accepted |= 1u << n;
+        if (SaveSettingsFile(calls, bytes, kept) == kFileOk && !run.dead)
+            run.accepted = 1u << n;
+    }
+    Outcome outcome{ run.kinds, run.lost };
+    const bool anyComplete = Holds(run, false, ~0u);
+    const Plan clean;
+    run.plan = &clean;
+    run.dead = false;
+    int loaded[2] = {};
+    for (int& record : loaded)
+        record = LoadSettingsFile(calls, settings) == kFileOk ? Which(settings) : -2;
+    const std::pair<bool, std::string> checks[] = {
+        { loaded[0] == -2, "the start failed" },
+        { loaded[0] == -1, "a start loaded a torn record" },
+        { loaded[0] == kDefaults && anyComplete, "a start gave the defaults beside a complete record" },
+        { loaded[0] >= 0 && !(run.accepted >> loaded[0] & 1), "a start loaded a record older than the last saved" },
+        { loaded[1] != loaded[0], "a second start loaded another record" },
+    };
+    for (const auto& check : checks) {
+        if (outcome.failure.empty() && check.first)
+            outcome.failure = check.second;
+    }
+    if (!outcome.failure.empty())
+        outcome.failure += ": " + run.steps;
+    return outcome;
+}
+
+struct Exploration {
+    long sequences = 0, failed = 0;
+    std::map<std::string, std::string> firstOfEach;
+};
+
+void Note(Exploration& e, const std::string& failure)
+{
+    ++e.sequences;
+    if (!failure.empty())
+        ++e.failed, e.firstOfEach.emplace(failure.substr(0, failure.find(':')), failure);
+}
+
+// The plan, then each plan that ends it, or fails one more call, after its
+// last failure.
+void Explore(Exploration& e, const Start& start, int saves, const Plan& plan)
+{
+    const Outcome outcome = RunSequence(start, saves, plan);
+    Note(e, outcome.failure);
+    for (int at = plan.failures > 0 ? plan.failAt[plan.failures - 1] + 1 : 0; at < int(outcome.kinds.size()); ++at) {
+        for (const bool power : { false, true }) {
+            Plan ended = plan;
+            ended.endAt = at;
+            ended.powerLoss = power;
+            Note(e, RunSequence(start, saves, ended).failure);
+        }
+        for (uint32_t code : plan.failures < 2 ? kErrors[outcome.kinds[at]] : std::vector<uint32_t>{}) {
+            Plan failing = plan;
+            failing.failAt[failing.failures] = at;
+            failing.code[failing.failures++] = code;
+            Explore(e, start, saves, failing);
+        }
+    }
+}
+
+TEST(SettingsStore, NoFailureKillOrPowerLossLosesTheLastSavedRecord)
+{
+    const auto began = std::chrono::steady_clock::now();
+    Exploration e;
+    for (const Start& start : kStarts) {
+        for (int saves = 1; saves <= 3; ++saves)
+            Explore(e, start, saves, Plan{});
+    }
+    std::printf("%ld sequences in %.1f s, %ld failed\n", e.sequences,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count(), e.failed);
+    for (const auto& first : e.firstOfEach)
+        std::printf("  %s\n", first.second.c_str());
+    EXPECT_EQ(e.failed, 0);
+    EXPECT_GT(e.sequences, 100000);
+}
+
+} // namespace
