@@ -262,6 +262,7 @@ private:
     HANDLE lock_ = INVALID_HANDLE_VALUE;
     HWND main_ = nullptr;
     std::vector<uint8_t> written_;
+    bool wroteFile_ = false; // whether written_ went to tavrel.dat at all
     COLORREF pupil_ = 0, outline_ = 0;
     RECT eyes_{};
     DWORD destroyedAt_ = 0;
@@ -655,6 +656,7 @@ void Runner::Run(const Words& w)
         const std::wstring path = File(L"tavrel.dat");
         if (w[1] == "none") {
             DeleteFileW(path.c_str());
+            wroteFile_ = false;
         } else if (w[1] == "folder") {
             Check(CreateDirectoryW(path.c_str(), nullptr), "cannot make the folder");
         } else if (w[1] == "readonly") {
@@ -671,6 +673,7 @@ void Runner::Run(const Words& w)
             for (long i = 0; i < randomFiles_ % 65; ++i)
                 written_.push_back(i == 0 ? 0 : uint8_t(std::rand()));
             ++randomFiles_;
+            wroteFile_ = true;
             Check(WriteBytes(path, written_), "cannot write tavrel.dat");
         } else if (w[1] == "tmp") {
             Check(WriteBytes(File(L"tavrel.tmp"), w.size() > 2 ? Record(w, 2) : std::vector<uint8_t>{1, 2, 3}),
@@ -686,6 +689,7 @@ void Runner::Run(const Words& w)
             }
             written_ = Record(w, 1, tag);
             written_.resize(size, 0xEE);
+            wroteFile_ = true;
             Check(WriteBytes(path, written_), "cannot write tavrel.dat");
         }
     } else if (c == "start") {
@@ -1014,16 +1018,25 @@ void Runner::RunExpect(const Words& w)
                              i == 0 ? Colour(w[2]) : RGB(0, 0, 0), true});
         ExpectPixels(boxes);
     } else if (what == "file") {
-        // tavrel.dat, or with "tmp" tavrel.tmp; "none" is an empty or
-        // missing file, and "some" any file at all.
+        // tavrel.dat, or with "tmp" tavrel.tmp; "none" is a missing file,
+        // even an empty one failing it, "some" any file at all, and "same"
+        // what the scenario last wrote there, or none.
         const size_t at = w[2] == "tmp" ? 3 : 2;
         const std::string name = at == 3 ? "tavrel.tmp" : "tavrel.dat";
-        const std::vector<uint8_t> expected =
-            w[at] == "same" ? written_ : (w[at] == "none" || w[at] == "some" ? std::vector<uint8_t>() : Record(w, at));
-        std::vector<uint8_t> bytes;
         const std::wstring path = File(Widen(name).c_str());
-        auto holds = [&] { return w[at] == "some" ? GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES : bytes == expected; };
+        const bool same = w[at] == "same";
+        const bool present = w[at] == "some" || (same ? wroteFile_ : w[at] != "none");
+        const std::vector<uint8_t> expected = same ? written_ : present && w[at] != "some" ? Record(w, at)
+                                                                                            : std::vector<uint8_t>();
+        std::vector<uint8_t> bytes;
+        auto holds = [&] {
+            const bool there = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+            return there == present && (w[at] == "some" || bytes == expected);
+        };
         Expect([&] { bytes = ReadBytes(path); return holds(); }, [&] {
+            const bool there = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+            if (!there || bytes.empty())
+                return name + (there ? " is empty" : " is missing");
             std::string hex = name + " holds";
             for (uint8_t b : bytes)
                 hex += Text(" %02lX", b);
