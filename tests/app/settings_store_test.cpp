@@ -224,31 +224,26 @@ uint32_t ModelSetEnd(void* c)
 
 void ModelClose(void* c) { Of(c).writing = -1; }
 
-// A replace that fails with 1176 or 1177 has taken the old record away
-// already, as the Wine seams play it too.
-uint32_t ModelReplace(void* c)
+// The temporary file takes the place of "tavrel.dat". A replace wants a
+// writable file there, and when it fails with 1176 or 1177 it has taken
+// that file away already, as the Wine seams play it too; a move takes the
+// place of any file that is not in its way.
+uint32_t Rename(void* c, Kind kind)
 {
     File(&f)[2] = Of(c).files;
-    uint32_t error = Enter(Of(c), Replace, 0);
-    if (error == kFileReplacedGone || error == kFileReplacedRenamed)
+    const bool replace = kind == Replace;
+    uint32_t error = Enter(Of(c), kind, replace ? 0 : 1);
+    if (replace && (error == kFileReplacedGone || error == kFileReplacedRenamed))
         f[0].present = false;
-    if (error == kFileOk && (error = Refused(f[1], false)) == kFileOk)
-        error = f[0].readOnly ? kUnremovable : Refused(f[0], true);
+    if (error == kFileOk && (error = Refused(f[1], false)) == kFileOk && (replace || f[0].present))
+        error = replace && f[0].readOnly ? kUnremovable : Refused(f[0], true);
     if (error == kFileOk)
         f[0] = f[1], f[1] = kNone;
-    return Leave(Of(c), Replace, 0, error);
+    return Leave(Of(c), kind, replace ? 0 : 1, error);
 }
 
-uint32_t ModelMove(void* c)
-{
-    File(&f)[2] = Of(c).files;
-    uint32_t error = Enter(Of(c), Move, 1);
-    if (error == kFileOk && (error = Refused(f[1], false)) == kFileOk && f[0].present)
-        error = Refused(f[0], true);
-    if (error == kFileOk)
-        f[0] = f[1], f[1] = kNone;
-    return Leave(Of(c), Move, 1, error);
-}
+uint32_t ModelReplace(void* c) { return Rename(c, Replace); }
+uint32_t ModelMove(void* c) { return Rename(c, Move); }
 
 uint32_t ModelRemove(void* c, StoreFile which)
 {
@@ -269,14 +264,10 @@ int Which(const Settings& s)
     return same(defaults) ? kDefaults : s.x >= 0 && s.x < kDefaults && same(Record(s.x)) ? s.x : -1;
 }
 
-struct Outcome {
-    std::vector<Kind> kinds;
-    std::string failure;
-};
-
 // Runs the saves from one start under one plan, then twice the start that
-// checks them, and tells what went wrong, with the steps that led there.
-Outcome RunSequence(const Start& start, int saves, const Plan& plan)
+// checks them, and tells what went wrong, with the steps that led there;
+// kinds receives the calls made before the checks.
+std::string RunSequence(const Start& start, int saves, const Plan& plan, std::vector<Kind>* kinds = nullptr)
 {
     Run run{ { start.record, start.temporary }, -1, &plan, {}, false, start.accepted,
              std::string("from ") + start.name + ": start", "" };
@@ -298,7 +289,9 @@ Outcome RunSequence(const Start& start, int saves, const Plan& plan)
         if (SaveSettingsFile(calls, bytes, kept) == kFileOk && !run.dead)
             run.accepted = 1u << n;
     }
-    Outcome outcome{ run.kinds, run.lost };
+    if (kinds != nullptr)
+        *kinds = run.kinds;
+    std::string failure = run.lost;
     const bool anyComplete = Holds(run, false, ~0u);
     const Plan clean;
     run.plan = &clean;
@@ -314,12 +307,10 @@ Outcome RunSequence(const Start& start, int saves, const Plan& plan)
         { loaded[1] != loaded[0], "a second start loaded another record" },
     };
     for (const auto& check : checks) {
-        if (outcome.failure.empty() && check.first)
-            outcome.failure = check.second;
+        if (failure.empty() && check.first)
+            failure = check.second;
     }
-    if (!outcome.failure.empty())
-        outcome.failure += ": " + run.steps;
-    return outcome;
+    return failure.empty() ? failure : failure + ": " + run.steps;
 }
 
 struct Exploration {
@@ -338,16 +329,16 @@ void Note(Exploration& e, const std::string& failure)
 // last failure.
 void Explore(Exploration& e, const Start& start, int saves, const Plan& plan)
 {
-    const Outcome outcome = RunSequence(start, saves, plan);
-    Note(e, outcome.failure);
-    for (int at = plan.failures > 0 ? plan.failAt[plan.failures - 1] + 1 : 0; at < int(outcome.kinds.size()); ++at) {
+    std::vector<Kind> kinds;
+    Note(e, RunSequence(start, saves, plan, &kinds));
+    for (int at = plan.failures > 0 ? plan.failAt[plan.failures - 1] + 1 : 0; at < int(kinds.size()); ++at) {
         for (const bool power : { false, true }) {
             Plan ended = plan;
             ended.endAt = at;
             ended.powerLoss = power;
-            Note(e, RunSequence(start, saves, ended).failure);
+            Note(e, RunSequence(start, saves, ended));
         }
-        for (uint32_t code : plan.failures < 2 ? kErrors[outcome.kinds[at]] : std::vector<uint32_t>{}) {
+        for (uint32_t code : plan.failures < 2 ? kErrors[kinds[at]] : std::vector<uint32_t>{}) {
             Plan failing = plan;
             failing.failAt[failing.failures] = at;
             failing.code[failing.failures++] = code;

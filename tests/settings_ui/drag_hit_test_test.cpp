@@ -4,32 +4,27 @@
 
 namespace {
 
-// A 315 x 200 window at (100, 200), whose inner rectangle runs from 108 to
-// 407 across and 208 to 392 down; and the smallest window, 84 x 40, on a
-// monitor left of and above the primary one. A point exactly 8 pixels in is
-// inside; the last 8 columns and rows are border.
-constexpr ScreenRect kWindow{ 100, 200, 415, 400 };
-constexpr ScreenRect kSmall{ -300, -150, -216, -110 };
-
-const struct { ScreenRect window; int32_t x, y, expected; } kCases[] = {
-    { kWindow, 250, 300, kHitCaption },     { kWindow, 100, 300, kHitLeft },        { kWindow, 107, 300, kHitLeft },
-    { kWindow, 108, 300, kHitCaption },     { kWindow, 406, 300, kHitCaption },     { kWindow, 407, 300, kHitRight },
-    { kWindow, 414, 300, kHitRight },       { kWindow, 250, 200, kHitTop },         { kWindow, 250, 207, kHitTop },
-    { kWindow, 250, 208, kHitCaption },     { kWindow, 250, 391, kHitCaption },     { kWindow, 250, 392, kHitBottom },
-    { kWindow, 250, 399, kHitBottom },      { kWindow, 100, 200, kHitTopLeft },     { kWindow, 107, 207, kHitTopLeft },
-    { kWindow, 108, 207, kHitTop },         { kWindow, 107, 208, kHitLeft },        { kWindow, 414, 200, kHitTopRight },
-    { kWindow, 407, 207, kHitTopRight },    { kWindow, 100, 399, kHitBottomLeft },  { kWindow, 107, 392, kHitBottomLeft },
-    { kWindow, 414, 399, kHitBottomRight }, { kWindow, 407, 392, kHitBottomRight }, { kSmall, -300, -150, kHitTopLeft },
-    { kSmall, -292, -142, kHitCaption },    { kSmall, -225, -119, kHitCaption },    { kSmall, -224, -130, kHitRight },
-    { kSmall, -250, -118, kHitBottom },     { kSmall, -224, -118, kHitBottomRight }, { kSmall, -217, -111, kHitBottomRight },
+// A 315 x 200 window at (100, 200) and the smallest, 84 x 40, on a monitor
+// left of and above the primary one; across and down, the first and last
+// pixel of the near border, the inside and the far border. A point exactly 8
+// pixels in is inside; the last 8 columns and rows are border.
+const struct { ScreenRect window; int32_t xs[6], ys[6]; } kWindows[] = {
+    { { 100, 200, 415, 400 }, { 100, 107, 108, 406, 407, 414 }, { 200, 207, 208, 391, 392, 399 } },
+    { { -300, -150, -216, -110 }, { -300, -293, -292, -225, -224, -217 }, { -150, -143, -142, -119, -118, -111 } },
 };
+// By the band down, then the band across.
+const int32_t kCodes[3][3] = { { kHitTopLeft, kHitTop, kHitTopRight }, { kHitLeft, kHitCaption, kHitRight },
+                               { kHitBottomLeft, kHitBottom, kHitBottomRight } };
 
 // While the settings dialog has a pop-up open, nothing can be dragged.
 TEST(DragHitTest, EightPixelBordersAndCornersUnlessAPopupIsOpen)
 {
-    for (const auto& c : kCases) {
-        EXPECT_EQ(DragHitTest(c.x, c.y, c.window, false), c.expected) << "(" << c.x << ", " << c.y << ")";
-        EXPECT_EQ(DragHitTest(c.x, c.y, c.window, true), kHitClient) << "(" << c.x << ", " << c.y << ")";
+    for (const auto& w : kWindows) {
+        for (int i = 0; i < 36; ++i) {
+            const int32_t x = w.xs[i % 6], y = w.ys[i / 6];
+            EXPECT_EQ(DragHitTest(x, y, w.window, false), kCodes[i / 12][i % 6 / 2]) << "(" << x << ", " << y << ")";
+            EXPECT_EQ(DragHitTest(x, y, w.window, true), kHitClient) << "(" << x << ", " << y << ")";
+        }
     }
 }
 
