@@ -258,7 +258,7 @@ private:
     std::wstring exe_;  // the program the last start ran
     ChildProcess shell_, tavrel_, second_;
     Words shellOptions_;
-    HANDLE hold_;
+    HANDLE hold_, held_;
     HANDLE lock_ = INVALID_HANDLE_VALUE;
     HWND main_ = nullptr;
     std::vector<uint8_t> written_;
@@ -280,6 +280,7 @@ Runner::Runner(bool full) : full_(full), folder_(BinFolder() + L"\\testtmp\\run"
     CheckCall(CopyFileW((BinFolder() + L"\\tavrel.exe").c_str(), File(L"tavrel.exe").c_str(), FALSE),
           "cannot copy tavrel.exe into the test folder");
     hold_ = CreateEventW(nullptr, TRUE, FALSE, ss::kHoldEventName);
+    held_ = CreateEventW(nullptr, TRUE, FALSE, ss::kHeldEventName);
 }
 
 // The program first, then the shell, whose icons the program would remove.
@@ -290,6 +291,7 @@ Runner::~Runner()
     shell_.Kill();
     CloseHandle(lock_);
     CloseHandle(hold_);
+    CloseHandle(held_);
     WaitFor([&] { return RemoveTree(folder_); }, 5000);
 }
 
@@ -360,8 +362,11 @@ void Runner::StartShell(const Words& options)
         arguments += L" " + (known.count(options[i]) ? known.at(options[i]) : Widen("--" + options[i]));
     shellOptions_ = options;
     ResetEvent(hold_);
+    ResetEvent(held_);
     CheckCall(shell_.Start(BinFolder() + L"\\standin_shell.exe", arguments, BinFolder()), "the stand-in did not start");
-    if (arguments.find(ss::kOptionHold) == std::wstring::npos)
+    if (arguments.find(ss::kOptionHold) != std::wstring::npos)
+        Expect([&] { return WaitForSingleObject(held_, 0) == WAIT_OBJECT_0; }, [] { return "the stand-in shell does not hold"; });
+    else
         Expect([&] { return ShellControl(ss::kCommandQueryReady) == 1; }, [] { return "the stand-in shell is not ready"; });
 }
 

@@ -775,6 +775,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     if (!RegisterClasses())
         return kExitCannotStart;
     if (g_shell.hold) {
+        HANDLE held = OpenEventW(EVENT_MODIFY_STATE, FALSE, kHeldEventName);
+        if (held != nullptr) {
+            SetEvent(held);
+            CloseHandle(held);
+        }
         HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, kHoldEventName);
         const bool released = go != nullptr && WaitForSingleObject(go, 60000) == WAIT_OBJECT_0;
         if (go != nullptr)

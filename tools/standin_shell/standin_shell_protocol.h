@@ -68,9 +68,12 @@ inline constexpr wchar_t kOptionGradient[] = L"--wallpaper=gradient";
 // program is still starting.
 inline constexpr wchar_t kOptionLoseLayerOnIcon[] = L"--lose-layer-on-icon";
 // Builds nothing until the named event kHoldEventName is set, so that a
-// test can make the desktop appear at a moment of its choosing.
+// test can make the desktop appear at a moment of its choosing. The shell
+// sets kHeldEventName once it waits, so that the test's moment does not
+// depend on how long the shell's process took to start.
 inline constexpr wchar_t kOptionHold[] = L"--hold";
 inline constexpr wchar_t kHoldEventName[] = L"Tavrel.StandinShell.Hold";
+inline constexpr wchar_t kHeldEventName[] = L"Tavrel.StandinShell.Held";
 
 // Exit codes of standin_shell.exe.
 inline constexpr int kExitNormal = 0;          // WM_CLOSE to "Progman"
