@@ -98,6 +98,7 @@ struct Run {
     std::vector<Kind> kinds;
     bool dead = false;
     unsigned accepted = 0;
+    bool trace = false; // whether the steps are written down
     std::string steps, lost;
 };
 
@@ -126,9 +127,10 @@ uint32_t Enter(Run& run, Kind kind, int file)
     const int fault = run.plan->failAt[0] == index ? 0 : run.plan->failAt[1] == index ? 1 : -1;
     if (!ends && fault < 0)
         return kFileOk;
-    run.steps += std::string(", ") + (!ends ? "" : run.plan->powerLoss ? "power lost before " : "killed before ") +
-                 kCallNames[kind] + " " + kFileNames[file] +
-                 (ends ? "" : " fails " + std::to_string(run.plan->code[fault]));
+    if (run.trace)
+        run.steps += std::string(", ") + (!ends ? "" : run.plan->powerLoss ? "power lost before " : "killed before ") +
+                     kCallNames[kind] + " " + kFileNames[file] +
+                     (ends ? "" : " fails " + std::to_string(run.plan->code[fault]));
     if (!ends)
         return run.plan->code[fault];
     run.dead = true;
@@ -265,12 +267,15 @@ int Which(const Settings& s)
 }
 
 // Runs the saves from one start under one plan, then twice the start that
-// checks them, and tells what went wrong, with the steps that led there;
-// kinds receives the calls made before the checks.
-std::string RunSequence(const Start& start, int saves, const Plan& plan, std::vector<Kind>* kinds = nullptr)
+// checks them, and tells what went wrong; kinds receives the calls made
+// before the checks. The steps that led there are written down only when
+// something went wrong, by running the sequence once more: the words would
+// otherwise take most of the exploration's time.
+std::string RunSequence(const Start& start, int saves, const Plan& plan, std::vector<Kind>* kinds = nullptr,
+                        bool trace = false)
 {
-    Run run{ { start.record, start.temporary }, -1, &plan, {}, false, start.accepted,
-             std::string("from ") + start.name + ": start", "" };
+    Run run{ { start.record, start.temporary }, -1, &plan, {}, false, start.accepted, trace,
+             trace ? std::string("from ") + start.name + ": start" : "", "" };
     run.kinds.reserve(64);
     const FileCalls calls{ &run, ModelRead, ModelProbe, ModelOpen, ModelWrite, ModelFlush, ModelSetEnd, ModelClose,
                            ModelReplace, ModelMove, ModelRemove };
@@ -278,10 +283,10 @@ std::string RunSequence(const Start& start, int saves, const Plan& plan, std::ve
     LoadSettingsFile(calls, settings);
     for (int n = 1; n <= saves && !run.dead; ++n) {
         if (n > 1) {
-            run.steps += "; start";
+            run.steps += trace ? "; start" : "";
             LoadSettingsFile(calls, settings);
         }
-        run.steps += "; save " + std::to_string(n);
+        run.steps += trace ? "; save " + std::to_string(n) : "";
         uint8_t bytes[kSettingsFileSize];
         EncodeSettings(Record(n), bytes);
         bool kept = false;
@@ -310,7 +315,9 @@ std::string RunSequence(const Start& start, int saves, const Plan& plan, std::ve
         if (failure.empty() && check.first)
             failure = check.second;
     }
-    return failure.empty() ? failure : failure + ": " + run.steps;
+    if (failure.empty() || !trace)
+        return failure.empty() ? failure : RunSequence(start, saves, plan, nullptr, true);
+    return failure + ": " + run.steps;
 }
 
 struct Exploration {
