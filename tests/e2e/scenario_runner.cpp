@@ -418,12 +418,19 @@ void Runner::AddPupil(std::vector<Pixel>& samples, POINT centre) const
     }
 }
 
+// The key goes to the thread that tracks the menu, whose loop takes every
+// keyboard message of that thread. Typed, it would go to whichever thread
+// holds the keyboard as the system takes it, and under Wine a late focus
+// event from the X server can hand the keyboard back to the window that
+// had it before the menu opened.
 void Runner::ChooseMenuItem(WORD key)
 {
     HWND menu = nullptr;
     Expect([&] { return (menu = WindowOf(Pid(), L"#32768")) != nullptr && IsWindowVisible(menu); },
            [] { return "no popup menu opened"; });
-    PressKey(key);
+    const LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(menu, WM_KEYDOWN, key, scan | 1);
+    PostMessageW(menu, WM_KEYUP, key, scan | 0xC0000001);
     Expect([&] { return !IsWindowVisible(menu); }, [] { return "the popup menu stays open"; });
 }
 
