@@ -483,7 +483,12 @@ void Runner::Drag(POINT from, POINT to)
     Expect(looping, [] { return "the press started no move or size loop"; });
     for (int step = 1; step <= 4; ++step)
         SendCursorTo({from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4});
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    // The release carries the end point in the same input, so the loop's
+    // last move before it is at the end point. Under Wine the X server
+    // reports each placement late; a report of the pixel aside could
+    // otherwise come between the last move and a separate release, and the
+    // loop would end a pixel short.
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | MOUSEEVENTF_LEFTUP, to);
     Expect([&] { return !looping() || Window("box", false) != nullptr; },
            [] { return "the move or size loop did not end"; });
 }
