@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 missing=()
 need() { command -v "$1" >/dev/null 2>&1 || missing+=("$2"); }
-need_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' || missing+=("$1"); }
+need_pkg() { installed "$1" || missing+=("$1"); }
 
 need cmake cmake
 need g++ g++
@@ -46,7 +46,7 @@ need_pkg fonts-horai-umefont
 missing_i386=()
 if win32_runs; then
   for pkg in wine32:i386 wine32-preloader:i386; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing_i386+=("$pkg")
+    installed "$pkg" || missing_i386+=("$pkg")
   done
 fi
 

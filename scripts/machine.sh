@@ -27,13 +27,18 @@ win32_runs() {
   return 1
 }
 
+# Succeeds when Debian's package of that name is installed.
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
 # Succeeds when the 32-bit build can run here under Wine: the machine runs
 # 32-bit programs and Wine's 32-bit part is installed, which a package
 # mirror can fail to provide (scripts/ensure-deps.sh); otherwise sets
 # win32_reason to why not.
 win32_wine_runs() {
   win32_runs || return 1
-  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' && return 0
+  installed wine32:i386 && return 0
   win32_reason="Wine's 32-bit part (wine32:i386) could not be installed"
   return 1
 }
