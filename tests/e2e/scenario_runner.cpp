@@ -1039,26 +1039,19 @@ void Runner::RunExpect(const Words& w)
         // even an empty one failing it, "some" any file at all, and "same"
         // what the scenario last wrote there, or none.
         const size_t at = w[2] == "tmp" ? 3 : 2;
-        const std::string name = at == 3 ? "tavrel.tmp" : "tavrel.dat";
+        const std::string name = at == 3 ? "tavrel.tmp" : "tavrel.dat", how = w[at];
         const std::wstring path = File(Widen(name).c_str());
-        const bool same = w[at] == "same";
-        const bool present = w[at] == "some" || (same ? wroteFile_ : w[at] != "none");
-        const std::vector<uint8_t> expected = same ? written_ : present && w[at] != "some" ? Record(w, at)
-                                                                                            : std::vector<uint8_t>();
+        const bool present = how == "some" || (how == "same" ? wroteFile_ : how != "none");
+        const std::vector<uint8_t> expected = how == "same" ? written_
+                                             : how == "some" || how == "none" ? std::vector<uint8_t>() : Record(w, at);
+        bool there = false;
         std::vector<uint8_t> bytes;
-        auto holds = [&] {
-            const bool there = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-            return there == present && (w[at] == "some" || bytes == expected);
-        };
-        Expect([&] { bytes = ReadBytes(path); return holds(); }, [&] {
-            const bool there = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-            if (!there || bytes.empty())
-                return name + (there ? " is empty" : " is missing");
-            std::string hex = name + " holds";
-            for (uint8_t b : bytes)
-                hex += Text(" %02lX", b);
-            return hex;
-        });
+        Expect([&] { bytes = ReadBytes(path); there = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+                     return there == present && (how == "some" || bytes == expected); },
+               [&] { std::string text = name + (!there ? " is missing" : bytes.empty() ? " is empty" : " holds");
+                     for (uint8_t b : bytes)
+                         text += Text(" %02lX", b);
+                     return text; });
     } else {
         Check(false, "unknown check");
     }
