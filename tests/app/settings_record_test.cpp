@@ -7,12 +7,6 @@
 
 namespace {
 
-std::vector<uint32_t> Fields(const Settings& s)
-{
-    return { uint32_t(s.x), uint32_t(s.y), uint32_t(s.width), uint32_t(s.height), s.outlineColor, s.eyeWhiteColor,
-             s.pupilColor };
-}
-
 const std::vector<uint32_t> kDefaults = { 0, 0, 315, 200, 0x000000, 0xFFFFFF, 0x000000 };
 const uint32_t kTag = 0x0001AA2A, kMin = 0x80000000;
 
@@ -47,7 +41,9 @@ TEST(DecodeSettings, AppliesTheFileRules)
         std::memset(&s, 0x5A, sizeof s);  // whatever a short read left behind
         const bool taken = !c.fields.empty();
         EXPECT_EQ(DecodeSettings(bytes.data(), bytes.size(), s), taken);
-        EXPECT_EQ(Fields(s), taken ? c.fields : kDefaults);
+        const std::vector<uint32_t> fields = { uint32_t(s.x), uint32_t(s.y), uint32_t(s.width), uint32_t(s.height),
+                                               s.outlineColor, s.eyeWhiteColor, s.pupilColor };
+        EXPECT_EQ(fields, taken ? c.fields : kDefaults);
         // The defaults leave the tag alone: it only gets its value on write.
         EXPECT_EQ(s.tag, taken ? c.words[0] : 0x5A5A5A5Au);
     }

@@ -8,11 +8,10 @@
 // The folder: a write reaches the file at once but the disk only at a
 // flush, so a power loss takes back what was not flushed. Names (a create,
 // an emptying, a rename, a delete, a new end) are journaled and hold at
-// once. The 32 bytes of a record lie in the first sector, which a disk
-// writes whole, and a write over bytes the file already has cannot run out
-// of room, so a failed write changes nothing there; only a write that
-// grows a file can stop halfway, as a full disk stops it, and leave it
-// short.
+// once. A record's 32 bytes lie in the first sector, which a disk writes
+// whole, and a write over bytes the file already has cannot run out of
+// room, so a failed write changes nothing there; only one that grows a file
+// can stop halfway, as on a full disk, and leave it short.
 #include "app/settings_store.h"
 
 #include <gtest/gtest.h>
@@ -43,11 +42,10 @@ const char* const kFileNames[] = { "tavrel.dat", "tavrel.tmp" };
 // are no record, or a mix of two) cut or padded to its size; the durable
 // pair is what the disk holds.
 struct File {
-    bool present, folder, readOnly, deletePending;
-    int id, size, durableId, durableSize;
+    bool present = true, folder = false, readOnly = false, deletePending = false;
+    int id = -1, size = 0, durableId = -1, durableSize = 0;
 };
-constexpr File kNone{ false, false, false, false, -1, 0, -1, 0 }, kFolder{ true, true, false, false, -1, 0, -1, 0 },
-               kPending{ true, false, false, true, -1, 0, -1, 0 };
+constexpr File kNone{ false }, kFolder{ true, true }, kPending{ true, false, false, true };
 constexpr File Holding(int id, int size = 32, bool readOnly = false)
 {
     return { true, false, readOnly, false, id, size, id, size };
@@ -84,10 +82,8 @@ const Start kStarts[] = {
 // The faults of one sequence: up to two failed calls, then perhaps the end
 // of the process, or of the power, before a call.
 struct Plan {
-    int failAt[2] = { -1, -1 };
+    int failAt[2] = { -1, -1 }, failures = 0, endAt = -1;
     uint32_t code[2] = {};
-    int failures = 0;
-    int endAt = -1;
     bool powerLoss = false;
 };
 
@@ -134,10 +130,9 @@ uint32_t Enter(Run& run, Kind kind, int file)
     if (!ends)
         return run.plan->code[fault];
     run.dead = true;
-    for (File& f : run.files) {
-        if (run.plan->powerLoss)
+    if (run.plan->powerLoss)
+        for (File& f : run.files)
             f.id = f.durableId, f.size = f.durableSize;
-    }
     return kDenied;
 }
 
@@ -189,7 +184,7 @@ uint32_t ModelOpen(void* c, StoreFile which, WriteMode mode)
     if (error != kFileOk)
         return error;
     if (!f.present || mode == WriteMode::Emptied)
-        f = Holding(-1, 0);
+        f = File{};
     run.writing = int(which);
     return Leave(run, Open, int(which), kFileOk);
 }
@@ -224,12 +219,10 @@ uint32_t ModelSetEnd(void* c)
     return Leave(Of(c), SetEnd, Of(c).writing, error);
 }
 
-void ModelClose(void* c) { Of(c).writing = -1; }
-
-// The temporary file takes the place of "tavrel.dat". A replace wants a
-// writable file there, and when it fails with 1176 or 1177 it has taken
-// that file away already, as the Wine seams play it too; a move takes the
-// place of any file that is not in its way.
+// The temporary file takes the place of "tavrel.dat", by a replace or a
+// move. A replace wants a writable file there, and when it fails with 1176
+// or 1177 it has taken that file away already, as the Wine seams play it
+// too; a move takes the place of any file that is not in its way.
 uint32_t Rename(void* c, Kind kind)
 {
     File(&f)[2] = Of(c).files;
@@ -243,9 +236,6 @@ uint32_t Rename(void* c, Kind kind)
         f[0] = f[1], f[1] = kNone;
     return Leave(Of(c), kind, replace ? 0 : 1, error);
 }
-
-uint32_t ModelReplace(void* c) { return Rename(c, Replace); }
-uint32_t ModelMove(void* c) { return Rename(c, Move); }
 
 uint32_t ModelRemove(void* c, StoreFile which)
 {
@@ -277,8 +267,9 @@ std::string RunSequence(const Start& start, int saves, const Plan& plan, std::ve
     Run run{ { start.record, start.temporary }, -1, &plan, {}, false, start.accepted, trace,
              trace ? std::string("from ") + start.name + ": start" : "", "" };
     run.kinds.reserve(64);
-    const FileCalls calls{ &run, ModelRead, ModelProbe, ModelOpen, ModelWrite, ModelFlush, ModelSetEnd, ModelClose,
-                           ModelReplace, ModelMove, ModelRemove };
+    const FileCalls calls{ &run, ModelRead, ModelProbe, ModelOpen, ModelWrite, ModelFlush, ModelSetEnd,
+                           [](void* c) { Of(c).writing = -1; }, [](void* c) { return Rename(c, Replace); },
+                           [](void* c) { return Rename(c, Move); }, ModelRemove };
     Settings settings{};
     LoadSettingsFile(calls, settings);
     for (int n = 1; n <= saves && !run.dead; ++n) {
@@ -311,10 +302,8 @@ std::string RunSequence(const Start& start, int saves, const Plan& plan, std::ve
         { loaded[0] >= 0 && !(run.accepted >> loaded[0] & 1), "a start loaded a record older than the last saved" },
         { loaded[1] != loaded[0], "a second start loaded another record" },
     };
-    for (const auto& check : checks) {
-        if (failure.empty() && check.first)
-            failure = check.second;
-    }
+    for (const auto& check : checks)
+        failure = failure.empty() && check.first ? check.second : failure;
     if (failure.empty() || !trace)
         return failure.empty() ? failure : RunSequence(start, saves, plan, nullptr, true);
     return failure + ": " + run.steps;
@@ -325,25 +314,22 @@ struct Exploration {
     std::map<std::string, std::string> firstOfEach;
 };
 
-void Note(Exploration& e, const std::string& failure)
-{
-    ++e.sequences;
-    if (!failure.empty())
-        ++e.failed, e.firstOfEach.emplace(failure.substr(0, failure.find(':')), failure);
-}
-
-// The plan, then each plan that ends it, or fails one more call, after its
-// last failure.
+// The plan, then, unless it ends the process, each plan that ends it, or
+// fails one more call, after its last failure.
 void Explore(Exploration& e, const Start& start, int saves, const Plan& plan)
 {
     std::vector<Kind> kinds;
-    Note(e, RunSequence(start, saves, plan, &kinds));
-    for (int at = plan.failures > 0 ? plan.failAt[plan.failures - 1] + 1 : 0; at < int(kinds.size()); ++at) {
+    const std::string failure = RunSequence(start, saves, plan, &kinds);
+    ++e.sequences;
+    if (!failure.empty())
+        ++e.failed, e.firstOfEach.emplace(failure.substr(0, failure.find(':')), failure);
+    const int from = plan.endAt >= 0 ? int(kinds.size()) : plan.failures > 0 ? plan.failAt[plan.failures - 1] + 1 : 0;
+    for (int at = from; at < int(kinds.size()); ++at) {
         for (const bool power : { false, true }) {
             Plan ended = plan;
             ended.endAt = at;
             ended.powerLoss = power;
-            Note(e, RunSequence(start, saves, ended));
+            Explore(e, start, saves, ended);
         }
         for (uint32_t code : plan.failures < 2 ? kErrors[kinds[at]] : std::vector<uint32_t>{}) {
             Plan failing = plan;

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 #include "eyes/pixel_buffer.h"
 
 TEST(BackgroundBufferBytes, GivesFourBytesPerPixelWhileTheCountFitsIn32Bits)

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -76,18 +75,17 @@ TEST(PhysicalPointToLogical, GoesThroughTheMonitorThatShowsThePoint)
     // Beside them, a monitor too small to have a scale, which is taken as
     // it is.
     const MonitorSpaces monitors[] = { at100, leftAt200, { { 5000, 0, 5000, 0 }, { 5000, 0, 5000, 0 } } };
-    const struct { ScreenPoint physical, logical; } cases[] = {
+    const struct { ScreenPoint physical, logical; size_t count = 3; } cases[] = {
         { { 713, 300 }, { 713, 300 } },     { { -1001, 301 }, { -500, 151 } }, // halves away from zero
         { { -3900, -20 }, { -1950, -10 } }, { { 2000, 500 }, { 2000, 500 } },   // past the edge: the nearest
-        { { 5003, -7 }, { 5003, -7 } },
+        { { 5003, -7 }, { 5003, -7 } },     { { -1001, 301 }, { -1001, 301 }, 0 }, // without monitors: as it is
     };
     for (const auto& c : cases) {
-        const ScreenPoint logical = PhysicalPointToLogical(c.physical, monitors, 3);
-        const ScreenPoint back = LogicalPointToPhysical(c.logical, monitors, 3);
+        const ScreenPoint logical = PhysicalPointToLogical(c.physical, monitors, c.count);
+        const ScreenPoint back = LogicalPointToPhysical(c.logical, monitors, c.count);
         EXPECT_TRUE(logical.x == c.logical.x && logical.y == c.logical.y && std::abs(back.x - c.physical.x) <= 1 &&
                     std::abs(back.y - c.physical.y) <= 1)
-            << c.physical.x << ", " << c.physical.y << " gives " << logical.x << ", " << logical.y;
+            << c.physical.x << ", " << c.physical.y << " gives " << logical.x << ", " << logical.y << " with "
+            << c.count << " monitors";
     }
-    const ScreenPoint alone = PhysicalPointToLogical({ -1001, 301 }, monitors, 0);
-    EXPECT_TRUE(alone.x == -1001 && alone.y == 301);
 }
