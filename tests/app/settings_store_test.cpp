@@ -77,6 +77,7 @@ const Start kStarts[] = {
     { "a record and a folder named tavrel.tmp", Holding(0), kFolder, 1 },
     { "a record and a read-only leftover", Holding(0), Holding(9, 32, true), 1 | 1 << 9 },
     { "a record and a tavrel.tmp waiting to be deleted", Holding(0), kPending, 1 },
+    { "a leftover longer than 32 bytes alone", kNone, Holding(9, 40), 1u << kDefaults },
 };
 
 // The faults of one sequence: up to two failed calls, then perhaps the end
@@ -282,8 +283,12 @@ std::string RunSequence(const Start& start, int saves, const Plan& plan, std::ve
         EncodeSettings(Record(n), bytes);
         bool kept = false;
         run.accepted |= 1u << n;
-        if (SaveSettingsFile(calls, bytes, kept) == kFileOk && !run.dead)
+        if (SaveSettingsFile(calls, bytes, kept) == kFileOk && !run.dead) {
             run.accepted = 1u << n;
+            const File& record = run.files[0];
+            if (run.lost.empty() && !(record.present && record.id == n && record.size == 32))
+                run.lost = "a save reported done without tavrel.dat holding its 32 bytes";
+        }
     }
     if (kinds != nullptr)
         *kinds = run.kinds;
@@ -301,6 +306,9 @@ std::string RunSequence(const Start& start, int saves, const Plan& plan, std::ve
         { loaded[0] == kDefaults && anyComplete, "a start gave the defaults beside a complete record" },
         { loaded[0] >= 0 && !(run.accepted >> loaded[0] & 1), "a start loaded a record older than the last saved" },
         { loaded[1] != loaded[0], "a second start loaded another record" },
+        { run.files[0].present && !run.files[0].folder && run.files[0].id >= 0 && run.files[0].size >= 32 &&
+              run.files[1].present && Refused(run.files[1], true) == kFileOk,
+          "a start left a leftover beside a complete tavrel.dat" },
     };
     for (const auto& check : checks)
         failure = failure.empty() && check.first ? check.second : failure;
