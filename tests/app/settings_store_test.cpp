@@ -99,17 +99,18 @@ struct Run {
     std::string steps, lost;
 };
 
-// Whether a name a start looks at holds a complete record among these, as
-// the files stand or, durable, as the disk has them.
+// Whether a name holds a complete record among these, as the file stands
+// or, durable, as the disk has it: "tavrel.dat" may be longer than one.
+bool Complete(const File& f, int i, bool durable, unsigned records)
+{
+    const int id = durable ? f.durableId : f.id, size = durable ? f.durableSize : f.size;
+    return f.present && !f.folder && id >= 0 && (size == 32 || (i == 0 && size > 32)) && (records >> id & 1);
+}
+
+// Whether a name a start looks at holds a complete record among these.
 bool Holds(const Run& run, bool durable, unsigned records)
 {
-    for (int i = 0; i < 2; ++i) {
-        const File& f = run.files[i];
-        const int id = durable ? f.durableId : f.id, size = durable ? f.durableSize : f.size;
-        if (f.present && !f.folder && id >= 0 && (size == 32 || (i == 0 && size > 32)) && (records >> id & 1))
-            return true;
-    }
-    return false;
+    return Complete(run.files[0], 0, durable, records) || Complete(run.files[1], 1, durable, records);
 }
 
 // Every call begins here: it is counted, and fails or ends the process as
@@ -306,8 +307,7 @@ std::string RunSequence(const Start& start, int saves, const Plan& plan, std::ve
         { loaded[0] == kDefaults && anyComplete, "a start gave the defaults beside a complete record" },
         { loaded[0] >= 0 && !(run.accepted >> loaded[0] & 1), "a start loaded a record older than the last saved" },
         { loaded[1] != loaded[0], "a second start loaded another record" },
-        { run.files[0].present && !run.files[0].folder && run.files[0].id >= 0 && run.files[0].size >= 32 &&
-              run.files[1].present && Refused(run.files[1], true) == kFileOk,
+        { Complete(run.files[0], 0, false, ~0u) && run.files[1].present && Refused(run.files[1], true) == kFileOk,
           "a start left a leftover beside a complete tavrel.dat" },
     };
     for (const auto& check : checks)
