@@ -106,7 +106,7 @@ add_executable(windows_tests
   tests/eyes/eye_renderer_wine_test.cpp
   tests/eyes/cursor_hook_wine_test.cpp
   tests/res/resources_wine_test.cpp)
-target_link_libraries(windows_tests PRIVATE tavrel_win win_support version GTest::gtest_main)
+target_link_libraries(windows_tests PRIVATE tavrel_win win_support GTest::gtest_main)
 target_compile_options(windows_tests PRIVATE ${TAVREL_WARNINGS})
 add_dependencies(windows_tests tavrel)
 add_test(NAME InProcess COMMAND windows_tests)
