@@ -211,6 +211,18 @@ bool Held(const std::vector<Sample>& samples, std::string& figures)
            worst[1] <= 1 && worst[2] <= 1;
 }
 
+// The commands of a line from words[first] on, separated by ";".
+std::vector<Words> Commands(const Words& w, size_t first)
+{
+    std::vector<Words> commands(1);
+    for (size_t i = first; i < w.size(); ++i)
+        if (w[i] == ";")
+            commands.emplace_back();
+        else
+            commands.back().push_back(w[i]);
+    return commands;
+}
+
 // What tavrel_seams.exe has counted so far; all zero for tavrel.exe.
 SeamCounts CountsOf(DWORD process)
 {
@@ -572,11 +584,8 @@ void Runner::Meter(const Words& w)
     const std::map<std::wstring, ThreadFigures> before = ThreadsOf(exe_);
     const SeamCounts counted = CountsOf(Pid());
     const DWORD start = GetTickCount();
-    for (auto first = w.begin() + 2; first < w.end();) {
-        const auto last = std::find(first, w.end(), ";");
-        Run(Words(first, last));
-        first = last + (last != w.end() ? 1 : 0);
-    }
+    for (const Words& command : Commands(w, 2))
+        Run(command);
     ProcessorTimeAtRest(exe_);
     const std::map<std::wstring, ThreadFigures> after = ThreadsOf(exe_);
     Measured& m = measured_[w[1]];
@@ -619,14 +628,7 @@ void Runner::Busy(const Words& w)
 // Prints a row of figures.
 void Runner::Repeat(const Words& w)
 {
-    std::vector<Words> commands(1);
-    for (size_t i = 4; i < w.size(); ++i) {
-        if (w[i] == ";")
-            commands.emplace_back();
-        else
-            commands.back().push_back(w[i]);
-    }
-    auto once = [&] {
+    auto once = [&, commands = Commands(w, 4)] {
         for (const Words& command : commands)
             Run(command);
     };
