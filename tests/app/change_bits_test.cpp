@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 // Against settings at (120, -40), 315 x 200, black on white with black
 // pupils. A new size takes the place of a position change that comes with it.
 const PendingRect kRect{ 120, -40, 315, 200 };
@@ -31,5 +29,3 @@ TEST(ChangeBits, DescribeWhatDiffersUntilThePendingValuesAreCopiedIn)
         EXPECT_EQ(settings.tag, kSettingsTag);
     }
 }
-
-} // namespace

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
 
 #include "app/settings_record.h"
-
-namespace {
 
 const std::vector<uint32_t> kDefaults = { 0, 0, 315, 200, 0x000000, 0xFFFFFF, 0x000000 };
 const uint32_t kTag = 0x0001AA2A, kMin = 0x80000000;
@@ -68,5 +65,3 @@ TEST(ModulePathTruncated, RecognisesBothSignsAndNothingElse)
     for (const auto& c : cases)
         EXPECT_EQ(ModulePathTruncated(c[0], c[1], c[2]), c[3] != 0) << c[0] << " of " << c[1] << ", error " << c[2];
 }
-
-} // namespace

@@ -20,8 +20,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -59,11 +57,8 @@ Settings Record(int n)
     return { kSettingsTag, n, 3 * n, 100 + n, 50 + n, 0x010101u * n, 0x020202u * n, 0x030303u * n };
 }
 
-struct Start {
-    const char* name;
-    File record, temporary;
-    unsigned accepted; // bit n: record n may be loaded
-};
+// A folder the sequences begin with; bit n of accepted: record n may be loaded.
+struct Start { const char* name; File record, temporary; unsigned accepted; };
 const Start kStarts[] = {
     { "an empty folder", kNone, kNone, 1u << kDefaults },
     { "a record", Holding(0), kNone, 1 },
@@ -82,35 +77,28 @@ const Start kStarts[] = {
 
 // The faults of one sequence: up to two failed calls, then perhaps the end
 // of the process, or of the power, before a call.
-struct Plan {
-    int failAt[2] = { -1, -1 }, failures = 0, endAt = -1;
-    uint32_t code[2] = {};
-    bool powerLoss = false;
-};
+struct Plan { int failAt[2] = { -1, -1 }, failures = 0, endAt = -1; uint32_t code[2] = {}; bool powerLoss = false; };
 
 struct Run {
     File files[2];
-    int writing = -1;
-    const Plan* plan = nullptr;
+    int writing;
+    const Plan* plan;
     std::vector<Kind> kinds;
-    bool dead = false;
-    unsigned accepted = 0;
-    bool trace = false; // whether the steps are written down
+    bool dead, trace; // trace: whether the steps are written down
+    unsigned accepted;
     std::string steps, lost;
 };
 
-// Whether a name holds a complete record among these, as the file stands
-// or, durable, as the disk has it: "tavrel.dat" may be longer than one.
-bool Complete(const File& f, int i, bool durable, unsigned records)
+// Whether name i, or with i < 0 either name a start looks at, holds a
+// complete record among these, as the file stands or, durable, as the disk
+// has it: "tavrel.dat" may be longer than one.
+bool Holds(const Run& run, bool durable, unsigned records, int i = -1)
 {
+    if (i < 0)
+        return Holds(run, durable, records, 0) || Holds(run, durable, records, 1);
+    const File& f = run.files[i];
     const int id = durable ? f.durableId : f.id, size = durable ? f.durableSize : f.size;
     return f.present && !f.folder && id >= 0 && (size == 32 || (i == 0 && size > 32)) && (records >> id & 1);
-}
-
-// Whether a name a start looks at holds a complete record among these.
-bool Holds(const Run& run, bool durable, unsigned records)
-{
-    return Complete(run.files[0], 0, durable, records) || Complete(run.files[1], 1, durable, records);
 }
 
 // Every call begins here: it is counted, and fails or ends the process as
@@ -129,13 +117,11 @@ uint32_t Enter(Run& run, Kind kind, int file)
         run.steps += std::string(", ") + (!ends ? "" : run.plan->powerLoss ? "power lost before " : "killed before ") +
                      kCallNames[kind] + " " + kFileNames[file] +
                      (ends ? "" : " fails " + std::to_string(run.plan->code[fault]));
-    if (!ends)
-        return run.plan->code[fault];
-    run.dead = true;
-    if (run.plan->powerLoss)
+    run.dead = ends;
+    if (ends && run.plan->powerLoss)
         for (File& f : run.files)
             f.id = f.durableId, f.size = f.durableSize;
-    return kDenied;
+    return ends ? kDenied : run.plan->code[fault];
 }
 
 // After each call that changed the folder, the last complete record must
@@ -164,8 +150,7 @@ uint32_t ModelRead(void* c, StoreFile which, uint8_t (&bytes)[kSettingsFileSize]
     if (error == kFileOk && (error = Refused(f, false)) == kFileOk) {
         EncodeSettings(Record(f.id < 0 ? 0 : f.id), bytes);
         bytes[0] ^= f.id < 0 ? 0xFF : 0;
-        count = f.size < 32 ? f.size : 32;
-        length = uint64_t(f.size);
+        count = f.size < 32 ? f.size : 32, length = uint64_t(f.size);
     }
     return error;
 }
@@ -178,47 +163,31 @@ uint32_t ModelProbe(void* c, StoreFile which)
 
 uint32_t ModelOpen(void* c, StoreFile which, WriteMode mode)
 {
-    Run& run = Of(c);
-    File& f = run.files[int(which)];
-    uint32_t error = Enter(run, Open, int(which));
-    if (error == kFileOk && f.present)
-        error = Refused(f, true);
-    if (error != kFileOk)
-        return error;
-    if (!f.present || mode == WriteMode::Emptied)
-        f = File{};
-    run.writing = int(which);
-    return Leave(run, Open, int(which), kFileOk);
+    File& f = Of(c).files[int(which)];
+    uint32_t error = Enter(Of(c), Open, int(which));
+    if (error == kFileOk && (!f.present || (error = Refused(f, true)) == kFileOk)) {
+        f = f.present && mode == WriteMode::Kept ? f : File{};
+        Of(c).writing = int(which);
+    }
+    return Leave(Of(c), Open, int(which), error);
 }
 
-uint32_t ModelWrite(void* c, const uint8_t (&bytes)[kSettingsFileSize])
+// The calls on the open file. A write of record id makes a short file 32
+// bytes long, or, failing, leaves it torn; a flush puts the file on the
+// disk; a new end, being journaled, cuts it to 32 bytes there at once.
+uint32_t OnOpenFile(void* c, Kind kind, int id = -1)
 {
-    Run& run = Of(c);
-    File& f = run.files[run.writing];
-    const uint32_t error = Enter(run, Write, run.writing);
-    if (error == kFileOk)
-        f.id = bytes[4], f.size = f.size < 32 ? 32 : f.size; // the low byte of x is the record's number
-    else if (!run.dead && f.size < 32)
+    File& f = Of(c).files[Of(c).writing];
+    const uint32_t error = Enter(Of(c), kind, Of(c).writing);
+    if (kind == Write && error == kFileOk)
+        f.id = id, f.size = f.size < 32 ? 32 : f.size;
+    else if (kind == Write && !Of(c).dead && f.size < 32)
         f.id = -1, f.size = 16 > f.size ? 16 : f.size;
-    return Leave(run, Write, run.writing, error);
-}
-
-uint32_t ModelFlush(void* c)
-{
-    File& f = Of(c).files[Of(c).writing];
-    const uint32_t error = Enter(Of(c), Flush, Of(c).writing);
-    if (error == kFileOk)
+    else if (kind == Flush && error == kFileOk)
         f.durableId = f.id, f.durableSize = f.size;
-    return error;
-}
-
-uint32_t ModelSetEnd(void* c)
-{
-    File& f = Of(c).files[Of(c).writing];
-    const uint32_t error = Enter(Of(c), SetEnd, Of(c).writing);
-    if (error == kFileOk)
+    else if (kind == SetEnd && error == kFileOk)
         f.size = f.durableSize = 32;
-    return Leave(Of(c), SetEnd, Of(c).writing, error);
+    return Leave(Of(c), kind, Of(c).writing, error);
 }
 
 // The temporary file takes the place of "tavrel.dat", by a replace or a
@@ -263,22 +232,21 @@ int Which(const Settings& s)
 // before the checks. The steps that led there are written down only when
 // something went wrong, by running the sequence once more: the words would
 // otherwise take most of the exploration's time.
-std::string RunSequence(const Start& start, int saves, const Plan& plan, std::vector<Kind>* kinds = nullptr,
-                        bool trace = false)
+std::string RunSequence(const Start& start, int saves, const Plan& plan, std::vector<Kind>& kinds, bool trace = false)
 {
-    Run run{ { start.record, start.temporary }, -1, &plan, {}, false, start.accepted, trace,
-             trace ? std::string("from ") + start.name + ": start" : "", "" };
+    Run run{ { start.record, start.temporary }, -1, &plan, {}, false, trace, start.accepted,
+             trace ? std::string("from ") + start.name : "", "" };
     run.kinds.reserve(64);
-    const FileCalls calls{ &run, ModelRead, ModelProbe, ModelOpen, ModelWrite, ModelFlush, ModelSetEnd,
+    // A record's number is the low byte of its x.
+    const FileCalls calls{ &run, ModelRead, ModelProbe, ModelOpen,
+                           [](void* c, const auto& bytes) { return OnOpenFile(c, Write, bytes[4]); },
+                           [](void* c) { return OnOpenFile(c, Flush); }, [](void* c) { return OnOpenFile(c, SetEnd); },
                            [](void* c) { Of(c).writing = -1; }, [](void* c) { return Rename(c, Replace); },
                            [](void* c) { return Rename(c, Move); }, ModelRemove };
     Settings settings{};
-    LoadSettingsFile(calls, settings);
     for (int n = 1; n <= saves && !run.dead; ++n) {
-        if (n > 1) {
-            run.steps += trace ? "; start" : "";
-            LoadSettingsFile(calls, settings);
-        }
+        run.steps += trace ? "; start" : "";
+        LoadSettingsFile(calls, settings);
         run.steps += trace ? "; save " + std::to_string(n) : "";
         uint8_t bytes[kSettingsFileSize];
         EncodeSettings(Record(n), bytes);
@@ -286,48 +254,40 @@ std::string RunSequence(const Start& start, int saves, const Plan& plan, std::ve
         run.accepted |= 1u << n;
         if (SaveSettingsFile(calls, bytes, kept) == kFileOk && !run.dead) {
             run.accepted = 1u << n;
-            const File& record = run.files[0];
-            if (run.lost.empty() && !(record.present && record.id == n && record.size == 32))
+            if (run.lost.empty() && !(run.files[0].present && run.files[0].id == n && run.files[0].size == 32))
                 run.lost = "a save reported done without tavrel.dat holding its 32 bytes";
         }
     }
-    if (kinds != nullptr)
-        *kinds = run.kinds;
+    kinds = run.kinds;
     std::string failure = run.lost;
     const bool anyComplete = Holds(run, false, ~0u);
     const Plan clean;
-    run.plan = &clean;
-    run.dead = false;
-    int loaded[2] = {};
-    for (int& record : loaded)
-        record = LoadSettingsFile(calls, settings) == kFileOk ? Which(settings) : -2;
+    run.plan = &clean, run.dead = false;
+    auto load = [&] { return LoadSettingsFile(calls, settings) == kFileOk ? Which(settings) : -2; };
+    const int loaded[2] = { load(), load() };
     const std::pair<bool, std::string> checks[] = {
         { loaded[0] == -2, "the start failed" },
         { loaded[0] == -1, "a start loaded a torn record" },
         { loaded[0] == kDefaults && anyComplete, "a start gave the defaults beside a complete record" },
         { loaded[0] >= 0 && !(run.accepted >> loaded[0] & 1), "a start loaded a record older than the last saved" },
         { loaded[1] != loaded[0], "a second start loaded another record" },
-        { Complete(run.files[0], 0, false, ~0u) && run.files[1].present && Refused(run.files[1], true) == kFileOk,
+        { Holds(run, false, ~0u, 0) && run.files[1].present && Refused(run.files[1], true) == kFileOk,
           "a start left a leftover beside a complete tavrel.dat" },
     };
     for (const auto& check : checks)
         failure = failure.empty() && check.first ? check.second : failure;
-    if (failure.empty() || !trace)
-        return failure.empty() ? failure : RunSequence(start, saves, plan, nullptr, true);
-    return failure + ": " + run.steps;
+    return failure.empty() ? failure
+                           : trace ? failure + ": " + run.steps : RunSequence(start, saves, plan, kinds, true);
 }
 
-struct Exploration {
-    long sequences = 0, failed = 0;
-    std::map<std::string, std::string> firstOfEach;
-};
+struct Exploration { long sequences = 0, failed = 0; std::map<std::string, std::string> firstOfEach; };
 
 // The plan, then, unless it ends the process, each plan that ends it, or
 // fails one more call, after its last failure.
 void Explore(Exploration& e, const Start& start, int saves, const Plan& plan)
 {
     std::vector<Kind> kinds;
-    const std::string failure = RunSequence(start, saves, plan, &kinds);
+    const std::string failure = RunSequence(start, saves, plan, kinds);
     ++e.sequences;
     if (!failure.empty())
         ++e.failed, e.firstOfEach.emplace(failure.substr(0, failure.find(':')), failure);
@@ -335,14 +295,12 @@ void Explore(Exploration& e, const Start& start, int saves, const Plan& plan)
     for (int at = from; at < int(kinds.size()); ++at) {
         for (const bool power : { false, true }) {
             Plan ended = plan;
-            ended.endAt = at;
-            ended.powerLoss = power;
+            ended.endAt = at, ended.powerLoss = power;
             Explore(e, start, saves, ended);
         }
         for (uint32_t code : plan.failures < 2 ? kErrors[kinds[at]] : std::vector<uint32_t>{}) {
             Plan failing = plan;
-            failing.failAt[failing.failures] = at;
-            failing.code[failing.failures++] = code;
+            failing.failAt[failing.failures] = at, failing.code[failing.failures++] = code;
             Explore(e, start, saves, failing);
         }
     }
@@ -352,10 +310,9 @@ TEST(SettingsStore, NoFailureKillOrPowerLossLosesTheLastSavedRecord)
 {
     const auto began = std::chrono::steady_clock::now();
     Exploration e;
-    for (const Start& start : kStarts) {
+    for (const Start& start : kStarts)
         for (int saves = 1; saves <= 3; ++saves)
             Explore(e, start, saves, Plan{});
-    }
     std::printf("%ld sequences in %.1f s, %ld failed\n", e.sequences,
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count(), e.failed);
     for (const auto& first : e.firstOfEach)

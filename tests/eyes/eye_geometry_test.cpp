@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
 
 #include "eyes/eye_geometry.h"
-
-namespace {
 
 // Window width and height; eye width, right eye's left edge, pupil travel,
 // eye aspect, pupil width and height, pixel count; then the outline ring's
@@ -120,5 +117,3 @@ TEST(PlacePupils, PupilAtItsLimitStaysInsideTheWhite)
         }
     }
 }
-
-} // namespace

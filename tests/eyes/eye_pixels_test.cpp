@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "eyes/eye_pixels.h"
 
 TEST(RecolourMask, PremultipliesTheOutlineColourByCoverageInEveryPixelOfTheCount)

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <vector>
 
 #include "eyes/point_scale.h"
-
-namespace {
 
 const MonitorSpaces at100{ { 0, 0, 1920, 1080 }, { 0, 0, 1920, 1080 } };
 const MonitorSpaces at150{ { 0, 0, 1280, 720 }, { 0, 0, 1920, 1080 } };
@@ -17,15 +14,13 @@ const MonitorSpaces leftAt200{ { -1920, 0, 0, 1080 }, { -3840, 0, 0, 2160 } };
 // Beside a 1920 x 1080 monitor, a smaller one whose foot leaves a gap.
 const MonitorSpaces shortRight{ { 1920, 0, 3200, 720 }, { 1920, 0, 3200, 720 } };
 
-std::vector<int32_t> Corners(const std::vector<ScreenRect>& rects)
+static std::vector<int32_t> Corners(const std::vector<ScreenRect>& rects)
 {
     std::vector<int32_t> corners;
     for (const ScreenRect& r : rects)
         corners.insert(corners.end(), { r.left, r.top, r.right, r.bottom });
     return corners;
 }
-
-} // namespace
 
 // A physical rectangle, such as the compositor's bounds of a window, as the
 // logical pieces of it that monitors show, each through its own monitor's

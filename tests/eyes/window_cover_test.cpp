@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "eyes/window_cover.h"
-
-namespace {
 
 // Up to twelve rectangles, any of them empty or inverted, against a count
 // pixel by pixel; an empty target is covered by nothing at all.
@@ -41,5 +38,3 @@ TEST(RectCovered, TooManyPiecesLeaveTheEyesSeenUnlessOneWindowHoldsThemWhole)
     covers.back() = { 0, 0, 1280, 1024 };
     EXPECT_TRUE(RectCovered(eyes, covers.data(), covers.size()));
 }
-
-} // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 // A 315 x 200 window at (100, 200) and the smallest, 84 x 40, on a monitor
 // left of and above the primary one; across and down, the first and last
 // pixel of the near border, the inside and the far border. A point exactly 8
@@ -19,23 +17,19 @@ const int32_t kCodes[3][3] = { { kHitTopLeft, kHitTop, kHitTopRight }, { kHitLef
 // While the settings dialog has a pop-up open, nothing can be dragged.
 TEST(DragHitTest, EightPixelBordersAndCornersUnlessAPopupIsOpen)
 {
-    for (const auto& w : kWindows) {
+    for (const auto& w : kWindows)
         for (int i = 0; i < 36; ++i) {
             const int32_t x = w.xs[i % 6], y = w.ys[i / 6];
             EXPECT_EQ(DragHitTest(x, y, w.window, false), kCodes[i / 12][i % 6 / 2]) << "(" << x << ", " << y << ")";
             EXPECT_EQ(DragHitTest(x, y, w.window, true), kHitClient) << "(" << x << ", " << y << ")";
         }
-    }
 }
 
 TEST(SignedWords, CursorCoordinatesAreSigned16Bit)
 {
     const int64_t cases[][3] = { { 0x00000000, 0, 0 },          { 0x01F40064, 100, 500 },      { 0xFFF9FFFB, -5, -7 },
                                  { 0x80007FFF, 32767, -32768 }, { 0x7FFF8000, -32768, 32767 }, { 0xFFFF0010, 16, -1 } };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SignedLowWord(uint32_t(c[0])), c[1]) << std::hex << c[0];
-        EXPECT_EQ(SignedHighWord(uint32_t(c[0])), c[2]) << std::hex << c[0];
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(std::vector<int64_t>({ SignedLowWord(uint32_t(c[0])), SignedHighWord(uint32_t(c[0])) }),
+                  std::vector<int64_t>(c + 1, c + 3)) << std::hex << c[0];
 }
-
-} // namespace

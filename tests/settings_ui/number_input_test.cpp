@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <string>
-#include <vector>
 
 namespace {
 
